@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Builds everything with the sanitizers and runs the whole test suite under its own virtual display.
+set -euo pipefail
+root=$(cd "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/.." && pwd)
+source "$root/scripts/deps.sh"
+tarnwick_install "${TARNWICK_BUILD_PACKAGES[@]}" libgtest-dev xvfb xauth
+cd "$root"
+cmake --preset test >/dev/null
+cmake --build --preset test
+xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset test

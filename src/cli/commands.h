@@ -1,0 +1,31 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace tarnwick::cli {
+
+// A command line after the command name: positional words and "--name value" options.
+struct Args {
+  std::vector<std::string> words;
+  std::map<std::string, std::string> options;
+};
+
+// Raised for a command line that does not fit the command; the program exits 2.
+struct UsageError {};
+
+// Each command returns the program's exit code; errors of the model are raised as tarnwick::Error.
+int Info(const Args& args);
+int Entities(const Args& args);
+int Spawns(const Args& args);
+int Resave(const Args& args);
+int FgdList(const Args& args);
+int FgdShow(const Args& args);
+int GcfList(const Args& args);
+int GcfExtract(const Args& args);
+
+// Reads a whole file; raises Error("Failed to open file \"PATH\"") when it cannot.
+std::vector<unsigned char> ReadWholeFile(const std::string& path);
+
+}  // namespace tarnwick::cli

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+// One group of brush-entity classes from Config.cfg: drawn in `colour`, solid when `colision`.
+struct ConfigEntity {
+  std::vector<std::string> names;
+  std::array<uint8_t, 4> colour{0, 0, 0, 0};  // red, green, blue, alpha
+  bool colision = true;
+};
+
+// The spawn-point types and brush-entity groups of Config.cfg.
+class Config {
+ public:
+  // Reads the whole configuration from `stream` at its current position. The stream is read as
+  // text: a CR directly before an LF is dropped. Raises Error with the message for the first bad
+  // field; the tables keep everything stored before it.
+  void Read(std::istream* stream);
+
+  int32_t spawn_point_count() const { return static_cast<int32_t>(spawn_point_entity.size()); }
+  int32_t entity_count() const { return static_cast<int32_t>(entitys.size()); }
+
+  std::vector<std::string> spawn_point_entity;       // class name of each spawn-point type
+  std::vector<std::string> spawn_point_displayname;  // the name the user picks it by
+  std::vector<ConfigEntity> entitys;
+};
+
+}  // namespace tarnwick

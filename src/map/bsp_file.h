@@ -1,0 +1,154 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "config/config.h"
+#include "map/entity.h"
+#include "map/spawn_point.h"
+
+namespace tarnwick {
+
+enum Lump {
+  LUMP_ENTITIES,
+  LUMP_PLANES,
+  LUMP_TEXTURES,
+  LUMP_VERTEXES,
+  LUMP_VISIBILITY,
+  LUMP_NODES,
+  LUMP_TEXINFO,
+  LUMP_FACES,
+  LUMP_LIGHTING,
+  LUMP_CLIPNODES,
+  LUMP_LEAFS,
+  LUMP_MARKSURFACES,
+  LUMP_EDGES,
+  LUMP_SURFEDGES,
+  LUMP_MODELS,
+  LUMP_COUNT
+};
+
+constexpr int32_t kHeaderSize = 4 + 8 * LUMP_COUNT;
+
+// The readers and writers below take raw pointers; the caller has checked that the bytes exist.
+struct VertexPoint {
+  void ReadPoint(const uint8_t* src);
+  VertexPoint operator-() const { return {-x, -y, -z}; }
+
+  float x = -1, y = -1, z = -1;
+};
+
+struct Edge {
+  void ReadEdge(const uint8_t* src);
+
+  uint16_t first = 0, second = 0;
+};
+
+struct Face {
+  uint16_t plane = 0;
+  uint16_t side = 0;  // 0: the face looks along its plane's normal
+  int32_t first_surfedge = 0;
+  uint16_t surfedge_count = 0;
+  uint16_t texinfo = 0;
+  std::array<uint8_t, 4> styles{};
+  int32_t lightmap_offset = 0;
+  uint8_t in_brush_entity = 0;  // 1 when the face belongs to a brush entity's model
+};
+
+struct Plane {
+  VertexPoint normal;
+  float distance = 0;
+};
+
+struct Model {
+  int32_t first_face = 0, face_count = 0;
+};
+
+struct TexInfo {
+  std::array<float, 8> axes{};
+  int32_t texture = 0, flags = 0;
+};
+
+struct Texture {
+  std::array<char, 17> name{};
+  uint32_t width = 0, height = 0;
+  std::array<uint32_t, 4> mip_offsets{};
+};
+
+struct LumpHeader {
+  void ReadLumpHeader(const uint8_t* src);
+  void WriteLumpHeader(uint8_t* dst) const;
+
+  int32_t offset = -1, size = -1;
+};
+
+struct BSPHeader {
+  // Raises Error when the version is not 30.
+  void ReadFile(const uint8_t* src);
+  void WriteFile(uint8_t* dst) const;
+
+  int32_t version = -1;
+  std::array<LumpHeader, LUMP_COUNT> lumps{};
+};
+
+// One loaded map. The file's bytes are kept unchanged; only the entities are edited.
+class BSPFile {
+ public:
+  // Takes the whole file. Raises Error when it is damaged; `config` must outlive the map.
+  BSPFile(std::vector<uint8_t> raw_file_, const Config& config);
+
+  int32_t GetModelCount() const { return static_cast<int32_t>(models.size()); }
+  int32_t GetEntityCount() const { return static_cast<int32_t>(entities.size()); }
+
+  // Entities. Both raise Error and leave the entity list as it was when they fail.
+  void AddEntity(const std::string& text);
+  void DeleteEntity(int32_t index_);
+  // Rewrites entity `index_`'s text from its fields and refreshes the spawn point it backs.
+  void WriteBack(int32_t index_);
+
+  // Spawn points, by type (index into the configuration's types) and index within the type.
+  int32_t GetSpawnPointCount(int32_t type) const;
+  SpawnPoint* GetSpawnPoint(int32_t type, int32_t index);
+  const SpawnPoint* GetSpawnPoint(int32_t type, int32_t index) const;
+  // Appends an entity of the type's class at `spawn_point`'s origin and angles, and its spawn point.
+  void AddSpawnPoint(int32_t type, const SpawnPoint& spawn_point);
+  void DeleteSpawnPoint(int32_t type, int32_t index);
+
+  // Derives the spawn points, the brush-entity lists and the faces' marks from the entities.
+  void Rebuild();
+
+  // Writes the map with a rebuilt entity lump, and the lump alone to the side file.
+  void SaveFile(const std::string& file_name);
+
+  // The model an entity owns, or -1 when it has none or names one the map lacks.
+  int32_t ModelOf(const Entity& entity) const;
+
+  BSPHeader header;
+  std::vector<uint8_t> raw_file;  // the bytes as loaded; never changed
+  std::vector<VertexPoint> vertices;
+  std::vector<Edge> edges;
+  std::vector<int32_t> surfedges;
+  std::vector<Face> faces;
+  std::vector<uint16_t> marksurfaces;
+  std::vector<std::vector<SpawnPoint>> spawn_points;  // one list per spawn-point type
+  std::vector<uint16_t> leaf_first_marksurface, leaf_marksurface_count;
+  std::vector<uint8_t> lighting;
+  std::vector<TexInfo> texinfos;
+  std::vector<Texture> textures;
+  std::vector<Model> models;
+  std::vector<Entity> entities;
+  std::vector<Plane> planes;
+  std::vector<int32_t> listed_brushes;    // brush entities whose class is in a configured group
+  std::vector<int32_t> unlisted_brushes;  // brush entities of no configured group
+  const Config& config;
+
+ private:
+  void ReadEntities();
+};
+
+// The name of the side file that holds the entity lump saved beside `map_file_name`.
+std::string EntFileName(const std::string& map_file_name);
+
+}  // namespace tarnwick

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tarnwick {
+
+// One block of the entity lump: its own copy of the text plus the keys the program interprets.
+struct Entity {
+  // Parses the block that starts at `pos_` in `file_`, reading no byte at or past `end_`. On
+  // success replaces every field but the spawn-point link and sets `pos_` to the next "{" (or -1);
+  // on failure raises Error and leaves the entity and `pos_` as they were.
+  void Read(const char* file_, int64_t& pos_, int64_t end_);
+
+  // Rewrites the "origin", "angles" and "angle" lines of `text` from the fields. Only the text
+  // changes; BSPFile::WriteBack also refreshes the spawn point the entity backs.
+  void WriteBack();
+
+  std::string class_name;
+  bool has_origin = false;
+  std::array<float, 3> origin{};  // view coordinates: (x, -y, -z) of the map position
+  bool has_angles = false;
+  std::array<float, 3> angles{};  // pitch, roll, yaw
+  bool has_angle = false;
+  float angle = 0;
+  bool has_model = false;
+  int32_t model = 0;
+  bool is_spawn_point = false;
+  int32_t spawn_point_type = -1;  // the spawn point it backs, when is_spawn_point
+  int32_t spawn_point_index = -1;
+  bool has_wad = false;
+  std::vector<std::string> wads;
+  std::string text;  // the block from its "{" through its "}", carriage returns dropped
+};
+
+}  // namespace tarnwick

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace tarnwick {
+
+struct Entity;
+
+struct SpawnPoint {
+  // Links this spawn point (slot `type`, `index`) and entity `entity_index` both ways and copies
+  // the entity's position and orientation. Raises Error when the entity has no origin.
+  void Read(Entity& entity_, int32_t entity_index, int32_t type, int32_t index);
+
+  float yaw() const { return angles[2]; }
+
+  uint32_t blocked = 0;
+  std::array<float, 3> origin{};  // map coordinates
+  std::array<float, 3> angles{};  // pitch, roll, yaw
+  int32_t entity = -1;            // index of the backing entity
+};
+
+}  // namespace tarnwick
