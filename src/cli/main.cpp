@@ -28,8 +28,8 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"info", "info MAP", tarnwick::cli::Info},
-    {"entities", "entities MAP", tarnwick::cli::Entities},
+    {"info", "info MAP [--config FILE]", tarnwick::cli::Info},
+    {"entities", "entities MAP [--config FILE]", tarnwick::cli::Entities},
     {"spawns", "spawns MAP [--config FILE]", tarnwick::cli::Spawns},
     {"resave", "resave IN OUT [--config FILE]", tarnwick::cli::Resave},
     {"fgd-list", "fgd-list FGD", tarnwick::cli::FgdList},

@@ -148,6 +148,9 @@ class BSPFile {
   void ReadEntities();
 };
 
+// The first group of `config` that lists `class_name`, or none.
+const ConfigEntity* FindGroup(const Config& config, const std::string& class_name);
+
 // The name of the side file that holds the entity lump saved beside `map_file_name`.
 std::string EntFileName(const std::string& map_file_name);
 

@@ -1,0 +1,309 @@
+#include "map/bsp_file.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "error.h"
+#include "map/bytes.h"
+
+namespace tarnwick {
+
+void VertexPoint::ReadPoint(const uint8_t* src) {
+  if (src == nullptr) throw Error("VertexPoint::ReadPoint (invalid file)");
+  x = ReadF32(src);
+  y = ReadF32(src + 4);
+  z = ReadF32(src + 8);
+}
+
+void Edge::ReadEdge(const uint8_t* src) {
+  if (src == nullptr) throw Error("Edge::ReadEdge (invalid file)");
+  first = ReadU16(src);
+  second = ReadU16(src + 2);
+}
+
+void LumpHeader::ReadLumpHeader(const uint8_t* src) {
+  if (src == nullptr) throw Error("LumpHeader::ReadLumpHeader (invalid file)");
+  offset = ReadI32(src);
+  size = ReadI32(src + 4);
+}
+
+void LumpHeader::WriteLumpHeader(uint8_t* dst) const {
+  if (dst == nullptr) throw Error("LumpHeader::WriteLumpHeader (invalid file)");
+  WriteI32(dst, offset);
+  WriteI32(dst + 4, size);
+}
+
+void BSPHeader::ReadFile(const uint8_t* src) {
+  if (src == nullptr) throw Error("BSPHeader::ReadFile (invalid file)");
+  version = ReadI32(src);
+  if (version != 30) throw Error("BSPHeader::ReadFile (Version Number Is Not 30)");
+  for (int k = 0; k < LUMP_COUNT; ++k) lumps[k].ReadLumpHeader(src + 4 + 8 * k);
+}
+
+void BSPHeader::WriteFile(uint8_t* dst) const {
+  if (dst == nullptr) throw Error("BSPHeader::WriteFile (invalid file)");
+  WriteI32(dst, version);
+  for (int k = 0; k < LUMP_COUNT; ++k) lumps[k].WriteLumpHeader(dst + 4 + 8 * k);
+}
+
+const ConfigEntity* FindGroup(const Config& config, const std::string& class_name) {
+  for (const ConfigEntity& group : config.entitys) {
+    if (std::find(group.names.begin(), group.names.end(), class_name) != group.names.end()) {
+      return &group;
+    }
+  }
+  return nullptr;
+}
+
+namespace {
+
+// Decodes a lump of fixed-size records. Every record must end at least one byte before the end of
+// the file, so checking the last one settles them all (and bounds the allocation by the file).
+template <class T, class Decode>
+std::vector<T> ReadRecords(const BSPHeader& header, const std::vector<uint8_t>& file, Lump lump,
+                           int64_t record_size, const char* name, Decode decode) {
+  const LumpHeader& l = header.lumps[lump];
+  if (l.offset < 1 || l.size < 1) return {};
+  const int64_t count = l.size / record_size;
+  if (l.offset + count * record_size >= static_cast<int64_t>(file.size())) {
+    throw Error(std::string("BSPFile::BSPFile (") + name + " size check)");
+  }
+  std::vector<T> records(static_cast<size_t>(count));
+  const uint8_t* p = file.data() + l.offset;
+  for (T& record : records) {
+    decode(record, p);
+    p += record_size;
+  }
+  return records;
+}
+
+// The texture directory is taken only as far as it lies inside both the lump and the file; a
+// directory that points elsewhere leaves the map without textures, which nothing else reads.
+std::vector<Texture> ReadTextures(const BSPHeader& header, const std::vector<uint8_t>& file) {
+  const LumpHeader& l = header.lumps[LUMP_TEXTURES];
+  if (l.offset < 1 || l.size < 1) return {};
+  const int64_t begin = l.offset;
+  const int64_t end = std::min<int64_t>(begin + l.size, static_cast<int64_t>(file.size()));
+  if (begin + 4 > end) return {};
+  const int64_t count = ReadI32(&file[begin]);
+  if (count < 0 || begin + 4 + 4 * count > end) return {};
+  std::vector<Texture> textures(static_cast<size_t>(count));
+  for (int64_t j = 0; j < count; ++j) {
+    const int64_t at = begin + ReadI32(&file[begin + 4 + 4 * j]);
+    if (at < begin || at + 40 > end) return {};
+    Texture& t = textures[j];
+    std::copy_n(&file[at], 16, t.name.begin());
+    t.width = ReadU32(&file[at + 16]);
+    t.height = ReadU32(&file[at + 20]);
+    for (int m = 0; m < 4; ++m) t.mip_offsets[m] = ReadU32(&file[at + 24 + 4 * m]);
+  }
+  return textures;
+}
+
+}  // namespace
+
+BSPFile::BSPFile(std::vector<uint8_t> raw_file_, const Config& config_)
+    : raw_file(std::move(raw_file_)), config(config_) {
+  if (raw_file.size() > INT32_MAX) throw Error("BSPFile::BSPFile (invalid file)");
+  if (raw_file.size() < 125) throw Error("BSPFile::BSPFile (file_size_ to small to load header)");
+  header.ReadFile(raw_file.data());
+
+  const auto& f = raw_file;
+  vertices = ReadRecords<VertexPoint>(header, f, LUMP_VERTEXES, 12, "LUMP_VERTEXES",
+                                      [](VertexPoint& v, const uint8_t* p) { v.ReadPoint(p); });
+  edges = ReadRecords<Edge>(header, f, LUMP_EDGES, 4, "LUMP_EDGES",
+                            [](Edge& e, const uint8_t* p) { e.ReadEdge(p); });
+  surfedges = ReadRecords<int32_t>(header, f, LUMP_SURFEDGES, 4, "LUMP_SURFEDGES",
+                                   [](int32_t& s, const uint8_t* p) { s = ReadI32(p); });
+  faces = ReadRecords<Face>(header, f, LUMP_FACES, 20, "LUMP_FACES", [](Face& r, const uint8_t* p) {
+    r.plane = ReadU16(p);
+    r.side = ReadU16(p + 2);
+    r.first_surfedge = ReadI32(p + 4);
+    r.surfedge_count = ReadU16(p + 8);
+    r.texinfo = ReadU16(p + 10);
+    std::copy_n(p + 12, 4, r.styles.begin());
+    r.lightmap_offset = ReadI32(p + 16);
+  });
+  marksurfaces = ReadRecords<uint16_t>(header, f, LUMP_MARKSURFACES, 2, "LUMP_MARKSURFACES",
+                                       [](uint16_t& m, const uint8_t* p) { m = ReadU16(p); });
+  struct Leaf {
+    uint16_t first_marksurface = 0, marksurface_count = 0;
+  };
+  for (const Leaf& leaf : ReadRecords<Leaf>(header, f, LUMP_LEAFS, 28, "LUMP_LEAFS",
+                                            [](Leaf& r, const uint8_t* p) {
+                                              r.first_marksurface = ReadU16(p + 20);
+                                              r.marksurface_count = ReadU16(p + 22);
+                                            })) {
+    leaf_first_marksurface.push_back(leaf.first_marksurface);
+    leaf_marksurface_count.push_back(leaf.marksurface_count);
+  }
+  models = ReadRecords<Model>(header, f, LUMP_MODELS, 64, "LUMP_MODELS",
+                              [](Model& m, const uint8_t* p) {
+                                m.first_face = ReadI32(p + 56);
+                                m.face_count = ReadI32(p + 60);
+                              });
+  if (const LumpHeader& l = header.lumps[LUMP_LIGHTING]; l.offset >= 1 && l.size >= 1) {
+    if (int64_t{l.offset} + l.size >= static_cast<int64_t>(f.size())) {
+      throw Error("BSPFile::BSPFile (lightmap lumpsize to big)");
+    }
+    lighting.assign(f.begin() + l.offset, f.begin() + l.offset + l.size);
+  }
+  texinfos = ReadRecords<TexInfo>(header, f, LUMP_TEXINFO, 40, "LUMP_TEXINFO",
+                                  [](TexInfo& t, const uint8_t* p) {
+                                    for (int a = 0; a < 8; ++a) t.axes[a] = ReadF32(p + 4 * a);
+                                    t.texture = ReadI32(p + 32);
+                                    t.flags = ReadI32(p + 36);
+                                  });
+  textures = ReadTextures(header, f);
+  planes = ReadRecords<Plane>(header, f, LUMP_PLANES, 20, "LUMP_PLANES",
+                              [](Plane& r, const uint8_t* p) {
+                                r.normal.ReadPoint(p);
+                                r.distance = ReadF32(p + 12);
+                              });
+  ReadEntities();
+  Rebuild();
+}
+
+void BSPFile::ReadEntities() {
+  const LumpHeader& l = header.lumps[LUMP_ENTITIES];
+  if (l.offset < 1 || l.size < 1) return;
+  const int64_t begin = l.offset;
+  const int64_t end = begin + l.size;
+  if (end > static_cast<int64_t>(raw_file.size())) {
+    throw Error("BSPFile::BSPFile (LUMP_ENTITIES size check)");
+  }
+  int64_t opens = 0, closes = 0;
+  bool quoted = false;
+  for (int64_t p = begin; p < end; ++p) {
+    const uint8_t c = raw_file[p];
+    if (c == '"') quoted = !quoted;
+    if (!quoted && c == '{') ++opens;
+    if (!quoted && c == '}') ++closes;
+  }
+  if (opens != closes) throw Error("BSPFile::BSPFile (error counting entitys)");
+  entities.resize(static_cast<size_t>(closes));
+  const char* text = reinterpret_cast<const char*>(raw_file.data());
+  int64_t pos = begin;
+  for (Entity& entity : entities) {
+    if (pos < 0) throw Error("BSPFile::BSPFile (missing entitys)");
+    entity.Read(text, pos, end);
+  }
+}
+
+int32_t BSPFile::ModelOf(const Entity& entity) const {
+  return entity.has_model && entity.model >= 0 && entity.model < GetModelCount() ? entity.model
+                                                                                 : -1;
+}
+
+void BSPFile::Rebuild() {
+  listed_brushes.clear();
+  unlisted_brushes.clear();
+  // Slots are reused in place, so a spawn point keeps its last check result until the next check.
+  spawn_points.resize(config.spawn_point_entity.size());
+  std::vector<size_t> counts(spawn_points.size(), 0);
+  for (int32_t k = 0; k < GetEntityCount(); ++k) {
+    Entity& e = entities[k];
+    e.is_spawn_point = false;
+    e.spawn_point_type = e.spawn_point_index = -1;
+    for (size_t t = 0; t < spawn_points.size(); ++t) {
+      if (e.class_name != config.spawn_point_entity[t]) continue;
+      std::vector<SpawnPoint>& list = spawn_points[t];
+      const size_t i = counts[t]++;
+      if (i == list.size()) list.emplace_back();
+      list[i].Read(e, k, static_cast<int32_t>(t), static_cast<int32_t>(i));
+    }
+    if (ModelOf(e) >= 0) {
+      (FindGroup(config, e.class_name) ? listed_brushes : unlisted_brushes).push_back(k);
+    }
+  }
+  for (size_t t = 0; t < spawn_points.size(); ++t) spawn_points[t].resize(counts[t]);
+
+  for (Face& face : faces) face.in_brush_entity = 0;
+  const int64_t face_count = static_cast<int64_t>(faces.size());
+  for (const Entity& e : entities) {
+    const int32_t m = ModelOf(e);
+    if (m < 0) continue;
+    const int64_t first = std::max<int64_t>(models[m].first_face, 0);
+    const int64_t last = std::min<int64_t>(int64_t{models[m].first_face} + models[m].face_count,
+                                           face_count);
+    for (int64_t f = first; f < last; ++f) faces[f].in_brush_entity = 1;
+  }
+}
+
+void BSPFile::AddEntity(const std::string& text) {
+  Entity entity;
+  int64_t pos = 0;
+  entity.Read(text.data(), pos, static_cast<int64_t>(text.size()));
+  entities.push_back(std::move(entity));
+  try {
+    Rebuild();
+  } catch (const Error&) {
+    // A spawn-point class without an origin: the map goes back to what it was.
+    entities.pop_back();
+    Rebuild();
+    throw;
+  }
+}
+
+void BSPFile::DeleteEntity(int32_t index_) {
+  if (index_ < 0 || index_ >= GetEntityCount()) {
+    throw Error("BSPFile::DeleteEntity (index_ out of range)");
+  }
+  entities.erase(entities.begin() + index_);
+  Rebuild();  // every remaining entity was read before, so this cannot fail
+}
+
+void BSPFile::WriteBack(int32_t index_) {
+  Entity& e = entities.at(static_cast<size_t>(index_));
+  e.WriteBack();
+  if (e.is_spawn_point) {
+    spawn_points[e.spawn_point_type][e.spawn_point_index].Read(e, index_, e.spawn_point_type,
+                                                              e.spawn_point_index);
+  }
+}
+
+int32_t BSPFile::GetSpawnPointCount(int32_t type) const {
+  if (type < 0 || type >= static_cast<int32_t>(spawn_points.size())) return 0;
+  return static_cast<int32_t>(spawn_points[type].size());
+}
+
+SpawnPoint* BSPFile::GetSpawnPoint(int32_t type, int32_t index) {
+  if (index < 0 || index >= GetSpawnPointCount(type)) return nullptr;
+  return &spawn_points[type][index];
+}
+
+const SpawnPoint* BSPFile::GetSpawnPoint(int32_t type, int32_t index) const {
+  return const_cast<BSPFile*>(this)->GetSpawnPoint(type, index);
+}
+
+void BSPFile::AddSpawnPoint(int32_t type, const SpawnPoint& spawn_point) {
+  if (type < 0 || type >= static_cast<int32_t>(spawn_points.size())) return;
+  Entity e;
+  e.class_name = config.spawn_point_entity[type];
+  e.has_origin = e.has_angles = true;
+  e.origin = {spawn_point.origin[0], -spawn_point.origin[1], -spawn_point.origin[2]};
+  e.angles = spawn_point.angles;
+  e.text = "{\n\"origin\" \"0 0 0\"\n\"angles\" \"0 0 0\"\n\"classname\" \"" + e.class_name +
+           "\"\n}\n";
+  e.WriteBack();
+  entities.push_back(std::move(e));
+  std::vector<SpawnPoint>& list = spawn_points[type];
+  list.emplace_back().Read(entities.back(), GetEntityCount() - 1, type,
+                           static_cast<int32_t>(list.size()) - 1);
+}
+
+void BSPFile::DeleteSpawnPoint(int32_t type, int32_t index) {
+  if (index < 0 || index >= GetSpawnPointCount(type)) return;
+  const auto backing = std::find_if(entities.begin(), entities.end(), [&](const Entity& e) {
+    return e.is_spawn_point && e.spawn_point_type == type && e.spawn_point_index == index;
+  });
+  if (backing == entities.end()) {
+    throw Error("BSPFile::DeleteSpawnPoint (Could not find entity relevent to SpawnPoint)");
+  }
+  // The later spawn points move down with their check results; the rebuild then relinks them.
+  spawn_points[type].erase(spawn_points[type].begin() + index);
+  entities.erase(backing);
+  Rebuild();
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,128 @@
+// Saving: the map is written to a temporary file beside the target and renamed over it only when
+// complete and flushed, so a failed save never leaves a damaged map where the user's file was.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+
+#include "error.h"
+#include "map/bsp_file.h"
+
+namespace tarnwick {
+namespace {
+
+class AtomicFile {
+ public:
+  explicit AtomicFile(const std::string& target) : target_(target), temp_(target + ".XXXXXX") {
+    struct stat st {};
+    const bool exists = stat(target.c_str(), &st) == 0;
+    if (target.empty() || (exists && (S_ISDIR(st.st_mode) || access(target.c_str(), W_OK) != 0))) {
+      return;
+    }
+    fd_ = mkstemp(temp_.data());
+    if (fd_ < 0) return;
+    mode_t mode = st.st_mode & 07777;
+    if (!exists) {
+      const mode_t mask = umask(0);
+      umask(mask);
+      mode = 0666 & ~mask;
+    }
+    fchmod(fd_, mode);
+  }
+  AtomicFile(const AtomicFile&) = delete;
+  AtomicFile& operator=(const AtomicFile&) = delete;
+  ~AtomicFile() {
+    if (fd_ >= 0) close(fd_);
+    if (fd_ >= 0 || closed_) unlink(temp_.c_str());
+  }
+
+  bool is_open() const { return fd_ >= 0; }
+
+  // Writes all bytes, flushes them and puts the file in the target's place.
+  bool Commit(const uint8_t* data, size_t size) {
+    while (size > 0) {
+      const ssize_t n = write(fd_, data, size);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      data += n;
+      size -= static_cast<size_t>(n);
+    }
+    if (fsync(fd_) != 0) return false;
+    const int fd = fd_;
+    fd_ = -1;
+    closed_ = true;
+    if (close(fd) != 0 || rename(temp_.c_str(), target_.c_str()) != 0) return false;
+    closed_ = false;
+    return true;
+  }
+
+ private:
+  std::string target_;
+  std::string temp_;
+  int fd_ = -1;
+  bool closed_ = false;  // closed but not yet renamed: the temporary file still has to go
+};
+
+}  // namespace
+
+std::string EntFileName(const std::string& map_file_name) {
+  const size_t n = map_file_name.size();
+  const bool extension = n >= 5 && map_file_name[n - 4] == '.' && map_file_name[n - 5] != '/' &&
+                         map_file_name.find('/', n - 3) == std::string::npos &&
+                         map_file_name.compare(n - 3, 3, "ent") != 0;  // never the map itself
+  return extension ? map_file_name.substr(0, n - 3) + "ent" : map_file_name + ".ent";
+}
+
+void BSPFile::SaveFile(const std::string& file_name) {
+  AtomicFile map_file(file_name);
+  if (!map_file.is_open()) throw Error("BSPFile::SaveFile (invalid file)");
+
+  for (int32_t i = 0; i < GetEntityCount(); ++i) WriteBack(i);
+  std::string lump;
+  for (const Entity& e : entities) lump += e.text;
+  lump += '\0';
+
+  const int64_t file_size = static_cast<int64_t>(raw_file.size());
+  const int64_t new_size0 = static_cast<int64_t>(lump.size());
+  // A map without a usable entity lump gets its new one appended at the end instead of being
+  // written over the header; nothing else moves then.
+  const LumpHeader& old0 = header.lumps[LUMP_ENTITIES];
+  const bool in_place = old0.offset >= kHeaderSize && old0.size >= 0 &&
+                        int64_t{old0.offset} + old0.size <= file_size;
+  const int64_t offset0 = in_place ? old0.offset : file_size;
+  const int64_t shift = new_size0 - (in_place ? old0.size : 0);
+  const int64_t total = file_size + shift;
+  if (total > INT32_MAX) throw Error("BSPFile::SaveFile (write file incompleat)");
+
+  BSPHeader out;
+  out.version = header.version;
+  out.lumps[LUMP_ENTITIES] = {static_cast<int32_t>(offset0), static_cast<int32_t>(new_size0)};
+  std::vector<uint8_t> buffer(static_cast<size_t>(total), 0);
+  std::copy(lump.begin(), lump.end(), buffer.begin() + offset0);
+  for (int k = 1; k < LUMP_COUNT; ++k) {
+    const LumpHeader& old = header.lumps[k];
+    const int64_t offset = in_place && old.offset > old0.offset ? old.offset + shift : old.offset;
+    out.lumps[k] = {static_cast<int32_t>(offset), old.size};
+    if (old.offset < 1 || old.size < 1) continue;
+    // Lumps the loader never checked are copied only as far as they lie in both files.
+    const int64_t length = std::min({int64_t{old.size}, file_size - old.offset, total - offset});
+    if (length > 0 && offset >= 0) {
+      std::copy_n(raw_file.begin() + old.offset, length, buffer.begin() + offset);
+    }
+  }
+  out.WriteFile(buffer.data());  // last, so that no damaged lump can overwrite it
+
+  if (!map_file.Commit(buffer.data(), buffer.size())) {
+    throw Error("BSPFile::SaveFile (write file incompleat)");
+  }
+  AtomicFile ent_file(EntFileName(file_name));
+  if (!ent_file.is_open() ||
+      !ent_file.Commit(reinterpret_cast<const uint8_t*>(lump.data()), lump.size())) {
+    throw Error("BSPFile::SaveFile (could not write ent file)");
+  }
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,21 @@
+#include "map/spawn_point.h"
+
+#include "error.h"
+#include "map/entity.h"
+
+namespace tarnwick {
+
+void SpawnPoint::Read(Entity& entity_, int32_t entity_index, int32_t type, int32_t index) {
+  entity = entity_index;
+  entity_.is_spawn_point = true;
+  entity_.spawn_point_type = type;
+  entity_.spawn_point_index = index;
+  if (!entity_.has_origin) {
+    throw Error("SpawnPoint::Read (No origin in entity (" + entity_.class_name + ")");
+  }
+  origin = {entity_.origin[0], -entity_.origin[1], -entity_.origin[2]};
+  angles = entity_.has_angles ? entity_.angles : std::array<float, 3>{0, 0, 0};
+  if (entity_.has_angle) angles[2] = entity_.angle;
+}
+
+}  // namespace tarnwick
