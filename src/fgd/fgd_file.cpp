@@ -1,0 +1,149 @@
+#include "fgd/fgd_file.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+#include <memory>
+
+#include "error.h"
+
+namespace tarnwick {
+namespace {
+
+bool IsNameChar(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// The file's bytes as a text-mode read gives them: a CR directly before an LF is dropped.
+std::string ReadText(const std::string& path) {
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+  struct stat info {};
+  // A folder opens for reading here but has no text; it cannot be opened as a file.
+  if (!file || fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) {
+    throw Error("FGDFile::FGDFile (Could Not Open File)");
+  }
+  if (fseeko(file.get(), 0, SEEK_END) != 0) {
+    throw Error("FGDFile::FGDFile (Could Not Find End Of File)");
+  }
+  // Offsets into the text are signed 32-bit: a larger position cannot be taken.
+  const off_t size = ftello(file.get());
+  if (size < 0 || size > std::numeric_limits<int32_t>::max()) {
+    throw Error("FGDFile::FGDFile (Could Get File Size)");
+  }
+  if (fseeko(file.get(), 0, SEEK_SET) != 0) throw Error("FGDFile::FGDFile (Could Find File Start)");
+
+  // Read at most `size` bytes, growing the buffer as bytes arrive rather than trusting the size.
+  std::string raw;
+  char chunk[1 << 16];
+  while (raw.size() < static_cast<size_t>(size)) {
+    const size_t want = std::min(sizeof chunk, static_cast<size_t>(size) - raw.size());
+    const size_t got = std::fread(chunk, 1, want, file.get());
+    if (got == 0) break;
+    raw.append(chunk, got);
+  }
+
+  std::string text;
+  text.reserve(raw.size());
+  for (size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] == '\r' && i + 1 < raw.size() && raw[i + 1] == '\n') continue;
+    text.push_back(raw[i]);
+  }
+  return text;
+}
+
+}  // namespace
+
+bool FGDEntity::Read(std::string_view text_, int32_t& pos_) {
+  *this = FGDEntity{};
+  const auto size = static_cast<int32_t>(text_.size());
+  bool in_quotes = false;
+  bool found_equals = false;
+  int32_t depth = 0;
+  int32_t i = pos_;
+  while (i < size) {
+    const char c = text_[i];
+    if (!in_quotes && c == '/' && i + 1 < size && text_[i + 1] == '/') {
+      // The line feed that ends the comment is processed like any other character.
+      while (i < size && text_[i] != '\n') ++i;
+      continue;
+    }
+    ++i;
+    if (c == '"') {
+      in_quotes = !in_quotes;
+      continue;
+    }
+    if (in_quotes) continue;
+    if (!found_equals) {
+      if (c != '=') continue;
+      start = i - 1;
+      while (start > 0 && text_[start - 1] != '\n') --start;
+      while (i < size && text_[i] == ' ') ++i;
+      const int32_t name_start = i;
+      while (i < size && IsNameChar(text_[i])) ++i;
+      if (i >= size) return false;
+      name.assign(text_.substr(name_start, i - name_start));
+      ++i;  // the character that ends the name is not looked at
+      found_equals = true;
+      continue;
+    }
+    if (c == '[') {
+      ++depth;
+    } else if (c == ']' && --depth == 0) {
+      end = i;
+      length = end - start;
+      text.assign(text_.substr(start, length));
+      pos_ = end + 1;  // the character after the bracket is passed over
+      return true;
+    }
+  }
+  return false;
+}
+
+FGDFile::FGDFile(const std::string& path) {
+  const std::string text = ReadText(path);
+  int32_t pos = 0;
+  FGDEntity entity;
+  while (entity.Read(text, pos)) entitys.push_back(entity);
+}
+
+int32_t FGDFile::FindEntity(const std::string& name) const {
+  for (size_t i = 0; i < entitys.size(); ++i) {
+    if (entitys[i].name == name) return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
+std::vector<std::string> FGDFile::ShowEntity(int32_t index) const {
+  if (index < 0) return {"Could Not Find Entity Index < 0"};
+  if (static_cast<size_t>(index) >= entitys.size()) {
+    return {"Could Not Find Entity Index >= entity_count"};
+  }
+  std::vector<std::string> lines;
+  std::string line;
+  for (const char c : entitys[index].text) {
+    if (c == '\n') {
+      lines.push_back(line);
+      line.clear();
+    } else {
+      line.push_back(c);
+    }
+  }
+  if (!line.empty()) lines.push_back(line);
+  return lines;
+}
+
+std::vector<std::string> FGDFile::ListEntitys() const {
+  if (entitys.empty()) return {"No entitys found in the FGD"};
+  std::vector<std::string> names;
+  names.reserve(entitys.size());
+  for (const FGDEntity& entity : entitys) names.push_back(entity.name);
+  return names;
+}
+
+}  // namespace tarnwick
