@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "config/config.h"
+#include "map/drawing.h"
 #include "map/entity.h"
 #include "map/spawn_point.h"
 
@@ -118,6 +119,20 @@ class BSPFile {
 
   // Derives the spawn points, the brush-entity lists and the faces' marks from the entities.
   void Rebuild();
+
+  // Drawing, in view coordinates (x, -y, -z of the map). Faces and models that name indexes
+  // outside the tables are skipped.
+  void DrawDots(Drawing& drawing) const;
+  void DrawLines(Drawing& drawing, bool use_colours) const;
+  void DrawPolys(Drawing& drawing) const;
+  void DrawEntFaces(Drawing& drawing, bool solid) const;
+  void DrawModel(Drawing& drawing, int32_t model) const;
+
+  // The room checks, with OpenGL selection in the current context: every spawn point (or the
+  // given free-standing one) is blocked when another spawn point's cube or, for WallCheck, the
+  // geometry of display lists `list_a` and `list_b` (0 = none) reaches into its cube.
+  void WallCheck(float min_distance, uint32_t list_a, uint32_t list_b);
+  void CheckSpawnPoint(SpawnPoint& spawn_point, float min_distance) const;
 
   // Writes the map with a rebuilt entity lump, and the lump alone to the side file.
   void SaveFile(const std::string& file_name);

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "map/drawing.h"
+
 namespace tarnwick {
 
 struct Entity;
@@ -11,6 +13,10 @@ struct SpawnPoint {
   // Links this spawn point (slot `type`, `index`) and entity `entity_index` both ways and copies
   // the entity's position and orientation. Raises Error when the entity has no origin.
   void Read(Entity& entity_, int32_t entity_index, int32_t type, int32_t index);
+
+  // The wire cube of side `min_distance` around the spawn point, turned by its yaw, with an arrow
+  // along its facing.
+  void Draw(Drawing& drawing, float min_distance) const;
 
   float yaw() const { return angles[2]; }
 
