@@ -24,6 +24,7 @@ int FgdList(const Args& args);
 int FgdShow(const Args& args);
 int GcfList(const Args& args);
 int GcfExtract(const Args& args);
+int Check(const Args& args);
 
 // Reads a whole file; raises Error("Failed to open file \"PATH\"") when it cannot.
 std::vector<unsigned char> ReadWholeFile(const std::string& path);

@@ -36,6 +36,7 @@ const Command kCommands[] = {
     {"fgd-show", "fgd-show FGD CLASS", tarnwick::cli::FgdShow},
     {"gcf-list", "gcf-list GCF", tarnwick::cli::GcfList},
     {"gcf-extract", "gcf-extract GCF INDEX OUT", tarnwick::cli::GcfExtract},
+    {"check", "check MAP [--config FILE] [--size N] [--walls]", tarnwick::cli::Check},
 };
 
 int Usage() {
@@ -50,7 +51,9 @@ int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   Args args;
   for (int i = 2; i < argc; ++i) {
-    if (std::strncmp(argv[i], "--", 2) == 0) {
+    if (std::strcmp(argv[i], "--walls") == 0) {  // the one option without a value
+      args.options["walls"] = "";
+    } else if (std::strncmp(argv[i], "--", 2) == 0) {
       if (i + 1 >= argc) return Usage();
       args.options[argv[i] + 2] = argv[i + 1];
       ++i;
