@@ -1,0 +1,209 @@
+// What the map's drawings emit. The tables are read as the face and model records name them, so
+// every index is checked first: a damaged map loses the faces and models that point elsewhere.
+#include <optional>
+#include <vector>
+
+#include "error.h"
+#include "map/bsp_file.h"
+#include "map/view.h"
+
+namespace tarnwick {
+namespace {
+
+void EmitVertex(Drawing& drawing, const VertexPoint& map_point) {
+  const VertexPoint v = ToView(map_point);
+  drawing.Vertex(v.x, v.y, v.z);
+}
+
+// The corners of face `f` in order, or false when the face names a plane, surfedge, edge or
+// vertex that the map lacks.
+bool FaceCorners(const BSPFile& map, int64_t f, std::vector<VertexPoint>& corners) {
+  corners.clear();
+  if (f < 0 || f >= static_cast<int64_t>(map.faces.size())) return false;
+  const Face& face = map.faces[f];
+  if (face.plane >= map.planes.size()) return false;
+  const int64_t first = face.first_surfedge;
+  if (first < 0 || first + face.surfedge_count > static_cast<int64_t>(map.surfedges.size())) {
+    return false;
+  }
+  for (int64_t j = first; j < first + face.surfedge_count; ++j) {
+    const int64_t e = map.surfedges[j];
+    const int64_t edge = e >= 0 ? e : -e;
+    if (edge >= static_cast<int64_t>(map.edges.size())) return false;
+    const uint16_t vertex = e >= 0 ? map.edges[edge].first : map.edges[edge].second;
+    if (vertex >= map.vertices.size()) return false;
+    corners.push_back(map.vertices[vertex]);
+  }
+  return true;
+}
+
+// The faces of model `m` as a range [first, end), or none when the model or any of its faces lies
+// outside the tables.
+struct FaceRange {
+  int64_t first = 0, end = 0;
+};
+std::optional<FaceRange> ModelFaces(const BSPFile& map, int32_t m) {
+  if (m < 0 || m >= map.GetModelCount()) return std::nullopt;
+  const Model& model = map.models[m];
+  const int64_t first = model.first_face, end = first + model.face_count;
+  if (first < 0 || end < first || end > static_cast<int64_t>(map.faces.size())) {
+    return std::nullopt;
+  }
+  return FaceRange{first, end};
+}
+
+void EmitOutline(Drawing& drawing, const std::vector<VertexPoint>& corners) {
+  for (size_t j = 0; j < corners.size(); ++j) {
+    EmitVertex(drawing, corners[j]);
+    EmitVertex(drawing, corners[(j + 1) % corners.size()]);
+  }
+}
+
+void EmitPolygon(Drawing& drawing, const std::vector<VertexPoint>& corners) {
+  drawing.Begin(Primitive::Polygon);
+  for (const VertexPoint& c : corners) EmitVertex(drawing, c);
+  drawing.End();
+}
+
+// The plane's normal, turned round for a face that looks against it.
+void EmitNormal(Drawing& drawing, const BSPFile& map, const Face& face) {
+  const VertexPoint& n = map.planes[face.plane].normal;
+  const VertexPoint v = ToView(face.side == 0 ? n : -n);
+  drawing.Normal(v.x, v.y, v.z);
+}
+
+void TranslateToOrigin(Drawing& drawing, const Entity& entity) {
+  if (entity.has_origin) drawing.Translate(entity.origin[0], entity.origin[1], entity.origin[2]);
+}
+
+const ConfigEntity& GroupOf(const BSPFile& map, const Entity& entity) {
+  const ConfigEntity* group = FindGroup(map.config, entity.class_name);
+  if (group == nullptr) throw Error("BSPFile::DrawEntFaces (could not find entity)");
+  return *group;
+}
+
+// One batch of the outlines of every face of the entity's model, at the entity's origin.
+void EmitEntityOutlines(Drawing& drawing, const BSPFile& map, const Entity& entity) {
+  const std::optional<FaceRange> range = ModelFaces(map, map.ModelOf(entity));
+  if (!range) return;
+  std::vector<VertexPoint> corners;
+  drawing.PushMatrix();
+  TranslateToOrigin(drawing, entity);
+  drawing.Begin(Primitive::Lines);
+  for (int64_t f = range->first; f < range->end; ++f) {
+    if (FaceCorners(map, f, corners)) EmitOutline(drawing, corners);
+  }
+  drawing.End();
+  drawing.PopMatrix();
+}
+
+// Each face of the entity's model filled, each in its own matrix at the entity's origin.
+void EmitEntityFaces(Drawing& drawing, const BSPFile& map, const Entity& entity, bool normals) {
+  const FaceRange range = ModelFaces(map, map.ModelOf(entity)).value_or(FaceRange{});
+  std::vector<VertexPoint> corners;
+  for (int64_t f = range.first; f < range.end; ++f) {
+    if (!FaceCorners(map, f, corners)) continue;
+    drawing.PushMatrix();
+    TranslateToOrigin(drawing, entity);
+    if (normals) EmitNormal(drawing, map, map.faces[f]);
+    EmitPolygon(drawing, corners);
+    drawing.PopMatrix();
+  }
+}
+
+}  // namespace
+
+void BSPFile::DrawDots(Drawing& drawing) const {
+  drawing.Begin(Primitive::Points);
+  for (const VertexPoint& v : vertices) EmitVertex(drawing, v);
+  drawing.End();
+}
+
+void BSPFile::DrawLines(Drawing& drawing, bool use_colours) const {
+  drawing.Color(255, 255, 255);
+  std::vector<VertexPoint> corners;
+  drawing.Begin(Primitive::Lines);
+  for (size_t f = 0; f < faces.size(); ++f) {
+    if (faces[f].in_brush_entity == 0 && FaceCorners(*this, f, corners)) {
+      EmitOutline(drawing, corners);
+    }
+  }
+  drawing.End();
+  for (const int32_t k : listed_brushes) {
+    const ConfigEntity& group = GroupOf(*this, entities[k]);
+    if (use_colours) {
+      drawing.Color(group.colour[0], group.colour[1], group.colour[2], group.colour[3]);
+    }
+    EmitEntityOutlines(drawing, *this, entities[k]);
+  }
+  for (const int32_t k : unlisted_brushes) {
+    drawing.Color(255, 255, 255, 255);
+    EmitEntityOutlines(drawing, *this, entities[k]);
+  }
+}
+
+void BSPFile::DrawPolys(Drawing& drawing) const {
+  drawing.Color(255, 255, 255);
+  std::vector<VertexPoint> corners;
+  for (size_t f = 0; f < faces.size(); ++f) {
+    if (faces[f].in_brush_entity != 0 || !FaceCorners(*this, f, corners)) continue;
+    EmitNormal(drawing, *this, faces[f]);
+    EmitPolygon(drawing, corners);
+  }
+  for (const int32_t k : unlisted_brushes) {
+    drawing.Color(255, 255, 255, 255);
+    EmitEntityFaces(drawing, *this, entities[k], true);
+  }
+}
+
+void BSPFile::DrawEntFaces(Drawing& drawing, bool solid) const {
+  for (const int32_t k : listed_brushes) {
+    const ConfigEntity& group = GroupOf(*this, entities[k]);
+    if (group.colision != solid) continue;
+    drawing.Color(group.colour[0], group.colour[1], group.colour[2], group.colour[3]);
+    EmitEntityFaces(drawing, *this, entities[k], false);
+  }
+}
+
+void BSPFile::DrawModel(Drawing& drawing, int32_t model) const {
+  const FaceRange range = ModelFaces(*this, model).value_or(FaceRange{});
+  std::vector<VertexPoint> corners;
+  for (int64_t f = range.first; f < range.end; ++f) {
+    if (!FaceCorners(*this, f, corners)) continue;
+    drawing.PushMatrix();
+    EmitPolygon(drawing, corners);
+    drawing.PopMatrix();
+  }
+}
+
+void SpawnPoint::Draw(Drawing& drawing, float min_distance) const {
+  const float h = min_distance / 2;
+  const VertexPoint at = ToView({origin[0], origin[1], origin[2]});
+  drawing.PushMatrix();
+  drawing.Translate(at.x, at.y, at.z);
+  drawing.Rotate(-yaw(), 0, 0, 1);
+  drawing.Begin(Primitive::Lines);
+  // The top and bottom squares, corner to corner round each.
+  const float square[4][2] = {{h, h}, {-h, h}, {-h, -h}, {h, -h}};
+  for (const float z : {h, -h}) {
+    for (int c = 0; c < 4; ++c) {
+      drawing.Vertex(square[c][0], square[c][1], z);
+      drawing.Vertex(square[(c + 1) % 4][0], square[(c + 1) % 4][1], z);
+    }
+  }
+  for (const auto& corner : square) {
+    drawing.Vertex(corner[0], corner[1], h);
+    drawing.Vertex(corner[0], corner[1], -h);
+  }
+  // The arrow: a shaft through the centre and two barbs meeting at the tip on +x.
+  drawing.Vertex(h, 0, 0);
+  drawing.Vertex(-h, 0, 0);
+  drawing.Vertex(0, h, 0);
+  drawing.Vertex(h, 0, 0);
+  drawing.Vertex(0, -h, 0);
+  drawing.Vertex(h, 0, 0);
+  drawing.End();
+  drawing.PopMatrix();
+}
+
+}  // namespace tarnwick
