@@ -31,17 +31,6 @@ int AxisOf(V3 v) {
   return v.x != 0 ? 0 : v.y != 0 ? 1 : 2;
 }
 
-void PutI32(std::vector<uint8_t>& file, size_t at, int32_t value) {
-  const auto v = static_cast<uint32_t>(value);
-  for (int b = 0; b < 4; ++b) file.at(at + b) = static_cast<uint8_t>(v >> (8 * b));
-}
-
-int32_t GetI32(const std::vector<uint8_t>& file, size_t at) {
-  uint32_t v = 0;
-  for (int b = 0; b < 4; ++b) v |= uint32_t{file.at(at + b)} << (8 * b);
-  return static_cast<int32_t>(v);
-}
-
 }  // namespace
 
 ByteWriter& ByteWriter::I32(int32_t value) {
@@ -223,12 +212,12 @@ std::vector<uint8_t> BspBuilder::Build() const {
     if (std::find(order.begin(), order.end(), k) == order.end()) order.push_back(k);
   }
   std::vector<uint8_t> file(kHeaderSize, 0);
-  PutI32(file, 0, 30);
+  SetI32(file, 0, 30);
   for (size_t i = 0; i < order.size(); ++i) {
     if (i > 0) file.resize(file.size() + padding_, 0);
     const int k = order[i];
-    PutI32(file, 4 + 8 * k, static_cast<int32_t>(file.size()));
-    PutI32(file, 8 + 8 * k, static_cast<int32_t>(lumps[k].size()));
+    SetI32(file, 4 + 8 * k, static_cast<int32_t>(file.size()));
+    SetI32(file, 8 + 8 * k, static_cast<int32_t>(lumps[k].size()));
     file.insert(file.end(), lumps[k].begin(), lumps[k].end());
   }
   file.resize(file.size() + trailing_, 0);
@@ -252,17 +241,28 @@ std::vector<uint8_t> TextureLump(const std::vector<std::string>& names) {
   return lump.bytes;
 }
 
+void SetI32(std::vector<uint8_t>& file, size_t at, int32_t value) {
+  const auto v = static_cast<uint32_t>(value);
+  for (int b = 0; b < 4; ++b) file.at(at + b) = static_cast<uint8_t>(v >> (8 * b));
+}
+
+int32_t GetI32(const std::vector<uint8_t>& file, size_t at) {
+  uint32_t v = 0;
+  for (int b = 0; b < 4; ++b) v |= uint32_t{file.at(at + b)} << (8 * b);
+  return static_cast<int32_t>(v);
+}
+
 LumpPlace GetLump(const std::vector<uint8_t>& file, int lump) {
   return {GetI32(file, 4 + 8 * lump), GetI32(file, 8 + 8 * lump)};
 }
 
 void SetLumpHeader(std::vector<uint8_t>& file, int lump, int32_t offset, int32_t size) {
-  PutI32(file, 4 + 8 * lump, offset);
-  PutI32(file, 8 + 8 * lump, size);
+  SetI32(file, 4 + 8 * lump, offset);
+  SetI32(file, 8 + 8 * lump, size);
 }
 
 void SetVersion(std::vector<uint8_t>& file, int32_t version) {
-  PutI32(file, 0, version);
+  SetI32(file, 0, version);
 }
 
 void Truncate(std::vector<uint8_t>& file, size_t size) {

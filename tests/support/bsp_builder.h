@@ -102,6 +102,8 @@ std::string Block(const std::vector<std::pair<std::string, std::string>>& pairs)
 std::vector<uint8_t> TextureLump(const std::vector<std::string>& names);
 
 // Reading and damaging a built file.
+int32_t GetI32(const std::vector<uint8_t>& file, size_t at);
+void SetI32(std::vector<uint8_t>& file, size_t at, int32_t value);
 struct LumpPlace {
   int32_t offset = 0, size = 0;
 };
