@@ -1,11 +1,82 @@
 // The FGD and cache commands.
+#include <charconv>
+#include <cstdio>
+#include <fstream>
+
 #include "cli/commands.h"
+#include "error.h"
+#include "fgd/fgd_file.h"
+#include "gcf/gcf.h"
 
 namespace tarnwick::cli {
+namespace {
 
-int FgdList(const Args&) { throw UsageError{}; }
-int FgdShow(const Args&) { throw UsageError{}; }
-int GcfList(const Args&) { throw UsageError{}; }
-int GcfExtract(const Args&) { throw UsageError{}; }
+void PrintLine(std::string_view line, std::FILE* out = stdout) {
+  std::fwrite(line.data(), 1, line.size(), out);
+  std::fputc('\n', out);
+}
+
+void CheckWords(const Args& args, size_t count) {
+  if (args.words.size() != count || !args.options.empty()) throw UsageError{};
+}
+
+// The reader opened as the picker opens it, with the picker's message when that fails.
+void OpenCache(GCF& gcf, const std::string& path) {
+  if (!gcf.Open(path)) throw Error("Failed to open file\nIf steam is open close\nit and try again");
+}
+
+}  // namespace
+
+int FgdList(const Args& args) {
+  CheckWords(args, 1);
+  for (const std::string& line : FGDFile(args.words[0]).ListEntitys()) PrintLine(line);
+  return 0;
+}
+
+int FgdShow(const Args& args) {
+  CheckWords(args, 2);
+  const FGDFile file(args.words[0]);
+  const int32_t index = file.FindEntity(args.words[1]);
+  if (index < 0) throw Error("Could not find entity \"" + args.words[1] + "\" in the fgd");
+  for (const std::string& line : file.ShowEntity(index)) PrintLine(line);
+  return 0;
+}
+
+int GcfList(const Args& args) {
+  CheckWords(args, 1);
+  GCF gcf;
+  OpenCache(gcf, args.words[0]);
+  const std::vector<GcfMapEntry> maps = gcf.ListMaps();
+  for (size_t k = 0; k < maps.size(); ++k) {
+    std::printf("%zu %d ", k, maps[k].block_entry);
+    PrintLine(maps[k].name);
+  }
+  return 0;
+}
+
+int GcfExtract(const Args& args) {
+  CheckWords(args, 3);
+  const std::string& text = args.words[1];
+  size_t index = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
+  if (error != std::errc{} || end != text.data() + text.size()) throw UsageError{};
+
+  GCF gcf;
+  OpenCache(gcf, args.words[0]);
+  const std::vector<GcfMapEntry> maps = gcf.ListMaps();
+  if (index >= maps.size()) {
+    throw Error("No map " + text + " in the list (" + std::to_string(maps.size()) + " maps)");
+  }
+  const ExtractedItem item = gcf.ExtractItem(maps[index].block_entry);
+  if (item.chain_goes_on) PrintLine("Warnning File May Be Incompleat", stderr);
+
+  const std::string& out_path = args.words[2];
+  std::ofstream out(out_path, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(item.bytes.data()),
+            static_cast<std::streamsize>(item.bytes.size()));
+  out.close();
+  if (!out) throw Error("Failed to write file \"" + out_path + "\"");
+  return 0;
+}
 
 }  // namespace tarnwick::cli
