@@ -64,15 +64,6 @@ void Damage(std::vector<uint8_t>& file, Lump lump) {
   SetLumpHeader(file, lump, static_cast<int32_t>(file.size()) - 1, 64);
 }
 
-std::vector<int> OrderWithLast(Lump last) {
-  std::vector<int> order;
-  for (int k = 0; k < LUMP_COUNT; ++k) {
-    if (k != last) order.push_back(k);
-  }
-  order.push_back(last);
-  return order;
-}
-
 class LoaderTest : public ::testing::Test {
  protected:
   Config config = TestConfig();

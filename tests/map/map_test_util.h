@@ -69,6 +69,16 @@ inline BspBuilder FullBuilder(const std::string& entities) {
   return map;
 }
 
+// The lumps in index order, but `last` last.
+inline std::vector<int> OrderWithLast(Lump last) {
+  std::vector<int> order;
+  for (int k = 0; k < LUMP_COUNT; ++k) {
+    if (k != last) order.push_back(k);
+  }
+  order.push_back(last);
+  return order;
+}
+
 inline const std::string kWorld = Block({{"classname", "worldspawn"}});
 
 // The message of the Error that `action` raises, or "" when it raises none.
