@@ -1,8 +1,14 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
+
+namespace tarnwick {
+class BSPFile;
+class Config;
+}  // namespace tarnwick
 
 namespace tarnwick::cli {
 
@@ -28,5 +34,10 @@ int Check(const Args& args);
 
 // Reads a whole file; raises Error("Failed to open file \"PATH\"") when it cannot.
 std::vector<unsigned char> ReadWholeFile(const std::string& path);
+
+// The configuration named by --config, or Config.cfg beside this program.
+Config LoadConfig(const Args& args);
+// The map at `path`, read with `config`, which must outlive it.
+std::unique_ptr<BSPFile> LoadMap(const std::string& path, const Config& config);
 
 }  // namespace tarnwick::cli

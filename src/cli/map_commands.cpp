@@ -19,7 +19,12 @@ const char* const kLumpNames[LUMP_COUNT] = {
     "LUMP_NODES",    "LUMP_TEXINFO",  "LUMP_FACES",     "LUMP_LIGHTING",    "LUMP_CLIPNODES",
     "LUMP_LEAFS",    "LUMP_MARKSURFACES", "LUMP_EDGES", "LUMP_SURFEDGES",   "LUMP_MODELS"};
 
-// The configuration named by --config, or Config.cfg beside this program.
+void Expect(const Args& args, size_t words) {
+  if (args.words.size() != words) throw UsageError{};
+}
+
+}  // namespace
+
 Config LoadConfig(const Args& args) {
   std::string path;
   if (auto it = args.options.find("config"); it != args.options.end()) {
@@ -41,12 +46,6 @@ std::unique_ptr<BSPFile> LoadMap(const std::string& path, const Config& config) 
   const std::vector<unsigned char> bytes = ReadWholeFile(path);
   return std::make_unique<BSPFile>(std::vector<uint8_t>(bytes.begin(), bytes.end()), config);
 }
-
-void Expect(const Args& args, size_t words) {
-  if (args.words.size() != words) throw UsageError{};
-}
-
-}  // namespace
 
 int Info(const Args& args) {
   Expect(args, 1);

@@ -53,7 +53,8 @@ void OffscreenGL::Release() {
   eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
   if (context_ != EGL_NO_CONTEXT) eglDestroyContext(display_, context_);
   if (surface_ != EGL_NO_SURFACE) eglDestroySurface(display_, surface_);
-  eglTerminate(display_);
+  // The display is the process's one surfaceless display, which every instance shares; it stays
+  // initialised, so that the others keep working and the driver stays loaded.
 }
 
 }  // namespace tarnwick

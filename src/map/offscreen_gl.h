@@ -5,8 +5,7 @@
 namespace tarnwick {
 
 // A compatibility-profile OpenGL context on a small off-screen surface, current for its whole
-// life, with the viewport set to the surface. Needs no display server. One at a time: the
-// destructor releases the platform's display.
+// life, with the viewport set to the surface. Needs no display server.
 class OffscreenGL {
  public:
   static constexpr int kSize = 64;
