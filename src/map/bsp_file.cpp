@@ -230,19 +230,46 @@ void BSPFile::Rebuild() {
   }
 }
 
-void BSPFile::AddEntity(const std::string& text) {
+namespace {
+
+Entity ParseEntity(const std::string& text) {
   Entity entity;
   int64_t pos = 0;
   entity.Read(text.data(), pos, static_cast<int64_t>(text.size()));
-  entities.push_back(std::move(entity));
+  return entity;
+}
+
+}  // namespace
+
+template <class Undo>
+void BSPFile::RebuildOrUndo(Undo undo) {
   try {
     Rebuild();
   } catch (const Error&) {
     // A spawn-point class without an origin: the map goes back to what it was.
-    entities.pop_back();
+    undo();
     Rebuild();
     throw;
   }
+}
+
+void BSPFile::AddEntity(const std::string& text) {
+  entities.push_back(ParseEntity(text));
+  RebuildOrUndo([this] { entities.pop_back(); });
+}
+
+void BSPFile::ReplaceEntity(int32_t index_, const std::string& text) {
+  if (index_ < 0 || index_ >= GetEntityCount()) {
+    throw Error("BSPFile::DeleteEntity (index_ out of range)");
+  }
+  Entity parsed = ParseEntity(text);
+  Entity old = std::move(entities[index_]);
+  entities.erase(entities.begin() + index_);
+  entities.push_back(std::move(parsed));
+  RebuildOrUndo([&] {
+    entities.pop_back();
+    entities.insert(entities.begin() + index_, std::move(old));
+  });
 }
 
 void BSPFile::DeleteEntity(int32_t index_) {

@@ -106,6 +106,9 @@ class BSPFile {
   // Entities. Both raise Error and leave the entity list as it was when they fail.
   void AddEntity(const std::string& text);
   void DeleteEntity(int32_t index_);
+  // Entity `index_` is replaced by one parsed from `text`, appended at the end. The text is parsed
+  // first: when it fails, nothing has changed.
+  void ReplaceEntity(int32_t index_, const std::string& text);
   // Rewrites entity `index_`'s text from its fields and refreshes the spawn point it backs.
   void WriteBack(int32_t index_);
 
@@ -161,6 +164,10 @@ class BSPFile {
 
  private:
   void ReadEntities();
+  // Rebuilds after a change of the entity list; when the rebuild fails, `undo` puts the list back
+  // before the message goes on.
+  template <class Undo>
+  void RebuildOrUndo(Undo undo);
 };
 
 // The first group of `config` that lists `class_name`, or none.

@@ -1,0 +1,120 @@
+// Loading a map (from disk, the command line or a cache) and saving it.
+#include <GL/gl.h>
+
+#include <fstream>
+#include <new>
+
+#include "app/main_window.h"
+#include "error.h"
+#include "map/gl_drawing.h"
+
+namespace tarnwick {
+
+std::optional<std::vector<uint8_t>> ReadMapFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  std::vector<uint8_t> bytes;
+  try {
+    bytes.resize(static_cast<size_t>(std::max<std::streamoff>(size, 0)));
+  } catch (const std::bad_alloc&) {
+    throw Error("Form1 (raw_file pointer = 0)");
+  } catch (const std::length_error&) {
+    throw Error("Form1 (raw_file pointer = 0)");
+  }
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
+    throw Error("Form1 (could not read all of the file)");
+  }
+  return bytes;
+}
+
+void TForm1::LoadButtonClick() {
+  const auto path = ui::RunFileDialog(
+      {false, "H-L MapFiles (*.bsp)|*.bsp|Steam .gcf File (*.gcf)|*.gcf", "Load Half-Life Map",
+       last_map_path});
+  if (!path) return;
+  last_map_path = *path;
+  if (path->size() >= 4 && path->compare(path->size() - 4, 4, ".gcf") == 0) {
+    ListCacheMaps(*path);
+  } else {
+    try {
+      if (auto bytes = ReadMapFile(*path)) LoadFile(std::move(*bytes));
+    } catch (const Error& e) {
+      ShowError(e.what());
+    }
+  }
+  if (tab_mode == 1 && bsp_file) {
+    FillEntityTypes();
+    EntityTypeComboBoxChange();
+    SpawnPointListBoxClick();
+  }
+}
+
+void TForm1::CompileList(int list) {
+  GLDrawing gl;
+  glNewList(display_lists[list], GL_COMPILE);
+  try {
+    switch (list) {
+      case 0:
+        bsp_file->DrawDots(gl);
+        break;
+      case 1:
+        bsp_file->DrawLines(gl, true);
+        break;
+      case 2:
+        bsp_file->DrawPolys(gl);
+        break;
+      default:
+        bsp_file->DrawEntFaces(gl, list == 3);
+        break;
+    }
+  } catch (...) {
+    glEndList();
+    throw;
+  }
+  glEndList();
+}
+
+void TForm1::RecompileEntityLists(bool with_polys) {
+  if (!bsp_file || !MakeCurrent()) return;
+  CompileList(1);
+  if (with_polys) CompileList(2);
+  CompileList(3);
+  CompileList(4);
+}
+
+void TForm1::LoadFile(std::vector<uint8_t> raw_file_) {
+  bsp_file.reset();
+  if (raw_file_.empty()) throw Error("LoadFile Error (file_size_<=0)");
+  bsp_file = std::make_unique<BSPFile>(std::move(raw_file_), config);
+  if (MakeCurrent()) {
+    bsp_file->WallCheck(min_distance, 0, 0);
+    for (int list = 0; list < 5; ++list) CompileList(list);
+  }
+  camera_pos = {0, 0, 0};
+  camera_yaw = camera_pitch = 0;
+  SpawnPointBoxChange();
+  SpawnPointListBoxClick();
+  UpdatePositionEdits();
+  SearchEntitys();
+  ModelComboBox->Clear();
+  for (int32_t m = 0; m < bsp_file->GetModelCount(); ++m) ModelComboBox->Add(std::to_string(m));
+}
+
+void TForm1::SaveButtonClick() {
+  if (!bsp_file) {
+    ShowError("No File To Save");
+    return;
+  }
+  const auto path = ui::RunFileDialog({true, "H-L MapFiles (*.bsp)|*.bsp", "", last_map_path});
+  if (!path) return;
+  try {
+    bsp_file->SaveFile(*path);
+  } catch (const Error& e) {
+    ShowError(e.what());
+  }
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,33 @@
+// The editor: start-up order is the main window, then the picker; the main window's first show
+// reads the settings and the configuration and opens the map named on the command line.
+#include <QApplication>
+#include <QFont>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/main_window.h"
+#include "app/picker_window.h"
+
+int main(int argc, char** argv) {
+  if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
+      !std::getenv("QT_QPA_PLATFORM")) {
+    std::fputs(
+        "tarnwick: no display to open the window on.\n"
+        "Run it under a virtual display: xvfb-run -a tarnwick [MAP]\n",
+        stderr);
+    return 1;
+  }
+  QApplication app(argc, argv);
+  QFont font = QApplication::font();
+  font.setPixelSize(11);  // the controls are placed for a small dialog font
+  QApplication::setFont(font);
+
+  std::string command_line;
+  for (int i = 1; i < argc; ++i) command_line += (i > 1 ? " " : "") + std::string(argv[i]);
+  tarnwick::TForm1 form(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString(),
+                        command_line);
+  tarnwick::TForm4 picker(form);
+  form.picker = &picker;
+  form.show();
+  return QApplication::exec();
+}

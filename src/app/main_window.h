@@ -1,0 +1,218 @@
+#pragma once
+
+#include <QOpenGLWidget>
+#include <QTabBar>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "config/config.h"
+#include "fgd/fgd_file.h"
+#include "gcf/gcf.h"
+#include "map/bsp_file.h"
+#include "ui/ui.h"
+
+namespace tarnwick {
+
+class TForm1;
+class TForm4;
+
+// The angle wrap: above 360 comes down, below 0 goes up; 360 itself stays.
+float Wrap(float angle);
+
+// A position or angle as the edits show it, "%.2f".
+std::string Format2(float value);
+
+// A spawn-point or point-editor list item: number from 1, map position in whole units.
+std::string ListItem(int number, const std::array<float, 3>& origin);
+
+// The bytes of a map file, or nothing when it cannot be opened. Raises "Form1 (raw_file pointer =
+// 0)" when the buffer cannot be had and "Form1 (could not read all of the file)" on a short read.
+std::optional<std::vector<uint8_t>> ReadMapFile(const std::string& path);
+
+// The OpenGL surface under the whole client area of the main window; the frame's viewport lies
+// where GLPanel is. It forwards paint, mouse and keys to the window's handlers.
+class GLView : public QOpenGLWidget {
+ public:
+  explicit GLView(TForm1* form);
+  bool HasContext() const { return ready_; }
+
+ protected:
+  void initializeGL() override;
+  void paintGL() override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  TForm1* form_;
+  bool ready_ = false;
+};
+
+// The main window: the loaded map, the configuration, the camera, the 3D view and the editors.
+class TForm1 : public ui::Container {
+ public:
+  TForm1(std::string program_dir, std::string command_line);
+  ~TForm1() override;
+
+  // Start-up and shut-down.
+  void FormShow();
+  void FormHide();
+  void HelpClick();
+  void SetTabMode(int mode);
+  void TabSheet1Show() { SetTabMode(0); }
+  void TabSheet2Show() { SetTabMode(1); }
+  void TabSheet3Show() { SetTabMode(2); }
+  void ModelViewerShow() { SetTabMode(3); }
+
+  // The 3D view.
+  void RenderView();
+  void SetProjection();
+  void FormResize();
+  void FormPaint() { RenderView(); }
+  void LightingModeComboBoxChange();
+  void CullingCheckBoxClick();
+  void ModelComboBoxChange() { RenderView(); }
+  void SetUpOpenGL();  // the fixed state, once the context exists
+
+  // The camera.
+  void FormKeyDown(int key, bool shift);  // a Qt key, with Qt::KeypadModifier for the keypad
+  void KeyPressed(QKeyEvent* event);
+  void FormMouseDown(bool left_pressed);
+  void FormMouseMove(int x, int y);
+  void FormMouseUp(bool left_pressed);
+  void UpdatePositionEdits();
+  void CPosXEditChange();
+  void CPosYEditChange();
+  void CPosZEditChange();
+  void CPosAngleEditChange();
+  void OffsetEditChange();
+  void SpeadEditChange();
+
+  // Loading and saving.
+  void LoadButtonClick();
+  void SaveButtonClick();
+  void LoadFile(std::vector<uint8_t> raw_file_);
+
+  // The spawn-point editor and the bottom panel.
+  void SpawnPointBoxChange();
+  void SpawnPointListBoxClick();
+  void AddClick();
+  void DeleteClick();
+  void SPosXEditChange() { SPosEditChange(0); }
+  void SPosYEditChange() { SPosEditChange(1); }
+  void SPosZEditChange() { SPosEditChange(2); }
+  void SPAngleEditYChange();
+  void MoveHearClick();
+  void SetToCurentPosClick();
+  void MinDisEditChange();
+  void SPWallCheckClick();
+
+  // The entity text editor.
+  void SearchEntitys();
+  void RefreshEntity();
+  void ScanEntityClick();
+  void Button2Click();
+  void Button1Click();
+  void SearchEditKeyDown(int key);
+  void SearchComboBoxChange() { SearchEntitys(); }
+  void EntitysComboBoxChange() { RefreshEntity(); }
+  void FontSizeEditKeyDown(int key);
+  void LoadFDGButtonClick();
+  void FGDEntitysComboBoxChange();
+
+  // The point editor.
+  void FillEntityTypes();
+  void EntityTypeComboBoxChange();
+  void DeleteEntityClick();
+
+  // Fields.
+  std::array<float, 3> camera_pos{0, 0, 0};
+  float camera_yaw = 0;
+  float camera_pitch = 0;
+  std::unique_ptr<BSPFile> bsp_file;
+  float min_distance = 90;
+  float view_offset = 1000;
+  float front_plane = 601;
+  float back_plane = 10000;
+  float speed = 10;
+  Config config;
+  std::array<uint32_t, 5> display_lists{};
+  bool mouse_look = false;
+  std::vector<int32_t> found_entitys;
+  std::string last_map_path;
+  std::string last_fgd_path;
+  std::unique_ptr<FGDFile> fgd_file;
+  GCF gcf;
+  std::vector<int32_t> gcf_item_table;  // picker row -> block entry
+  TForm4* picker = nullptr;              // set at start-up
+  int tab_mode = 0;
+  std::vector<int32_t> point_entitys;
+  int32_t point_count = 0;
+  bool updating_fields = false;
+  std::string program_dir;
+  std::string command_line;
+
+  // Controls, by their names.
+  QTabBar* PageControl1;
+  QPushButton *LoadFDGButton, *LoadButton, *SaveButton, *Help;
+  GLView* view;
+  QWidget* GLPanel;
+  QWidget *LeftPanel, *LeftPanel2, *BottomPanel, *EntityPanel, *RightPanel3, *BottomPanel2;
+  QPushButton *Add, *Delete;
+  ui::ComboBox* SpawnPointBox;
+  QLabel* Lable;
+  ui::ListBox* SpawnPointListBox;
+  QPushButton *AddEntity, *DeleteEntity;
+  QLabel *Label23, *Label24;
+  ui::ComboBox* EntityTypeComboBox;
+  ui::ListBox* EntityListBox;
+  QLabel *Label12, *Label15, *Label16, *Label17, *Label13, *Label9, *Label10, *Label7, *Label14,
+      *Label8, *Label11, *SPointSize;
+  ui::Edit *OffsetEdit, *FrontPlanEdit, *BackPlanEdit, *SpeadEdit;
+  ui::ComboBox *DrawModeComboBox, *LightingModeComboBox;
+  QCheckBox *CullingCheckBox, *DrawEntitys;
+  ui::Edit *CPosXEdit, *CPosYEdit, *CPosZEdit, *CPosAngleEdit;
+  QPushButton *MoveHear, *SPWallCheck, *SetToCurentPos;
+  ui::Edit *SPosXEdit, *SPosYEdit, *SPosZEdit, *SPAngleEditY, *MinDisEdit;
+  QScrollBar* ScaleBar;
+  QLabel *Label18, *Label19, *Label20, *Label21, *Label22;
+  ui::Edit *SearchEdit, *FontSizeEdit;
+  ui::ComboBox *SearchComboBox, *EntitysComboBox, *FGDEntitysComboBox;
+  QPushButton *ScanEntity, *Button1, *Button2;
+  ui::Memo *Memo1, *Memo2;
+  QWidget* Splitter1;
+  QLabel* Label25;
+  ui::ComboBox* ModelComboBox;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void BuildControls();
+  void SPosEditChange(int axis);
+  Entity* SelectedEntity();
+  int32_t SelectedEntityIndex();
+  void ShowSelectedEntity(bool always_show_yaw);
+  void SpacingCheck();
+  void CompileList(int list);
+  void RecompileEntityLists(bool with_polys);
+  void RecompileMovedEntity(int32_t index);
+  void ListCacheMaps(const std::string& path);
+  void RecompileAfterEntityChange();
+  void CenterCursor();
+  // Makes the view's context current with the frame's viewport; false while there is none.
+  bool MakeCurrent();
+  QRect viewport_;
+  void ShowError(const std::string& text) { ui::ShowMessage(text, "Error"); }
+
+  bool shown_ = false;
+};
+
+}  // namespace tarnwick

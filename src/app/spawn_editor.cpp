@@ -1,0 +1,200 @@
+// The spawn-point editor and the bottom-panel handlers it shares with the point editor.
+#include "app/main_window.h"
+#include "error.h"
+
+namespace tarnwick {
+
+namespace {
+
+// The yaw of an entity placed at the camera.
+float EntityYaw(float camera_yaw) {
+  float yaw = camera_yaw + 90;
+  while (yaw < 0) yaw += 360;
+  while (yaw > 360) yaw -= 360;
+  return yaw;
+}
+
+std::array<float, 3> MapOrigin(const Entity& e) { return {e.origin[0], -e.origin[1], -e.origin[2]}; }
+
+}  // namespace
+
+std::string ListItem(int number, const std::array<float, 3>& origin) {
+  char text[160];
+  std::snprintf(text, sizeof text, "%02d (%0.f,%0.f,%0.f)", number, origin[0], origin[1],
+                origin[2]);
+  return text;
+}
+
+int32_t TForm1::SelectedEntityIndex() {
+  if (!bsp_file) return -1;
+  if (tab_mode == 0) {
+    const SpawnPoint* sp =
+        bsp_file->GetSpawnPoint(SpawnPointBox->ItemIndex(), SpawnPointListBox->ItemIndex());
+    return sp ? sp->entity : -1;
+  }
+  if (tab_mode == 1) {
+    const int k = EntityListBox->ItemIndex();
+    if (k < 0 || k >= point_count) return -1;
+    const int32_t index = point_entitys[k];
+    return index >= 0 && index < bsp_file->GetEntityCount() ? index : -1;
+  }
+  return -1;
+}
+
+Entity* TForm1::SelectedEntity() {
+  const int32_t index = SelectedEntityIndex();
+  return index < 0 ? nullptr : &bsp_file->entities[index];
+}
+
+void TForm1::SpacingCheck() {
+  if (!bsp_file || !MakeCurrent()) return;
+  bsp_file->WallCheck(min_distance, 0, 0);
+}
+
+void TForm1::SpawnPointBoxChange() {
+  if (!bsp_file) return;
+  SpawnPointListBox->Clear();
+  const int type = SpawnPointBox->ItemIndex();
+  for (int j = 0; j < bsp_file->GetSpawnPointCount(type); ++j) {
+    SpawnPointListBox->Add(ListItem(j + 1, bsp_file->GetSpawnPoint(type, j)->origin));
+  }
+  SpawnPointListBox->SetItemIndex(0);
+  SpawnPointListBoxClick();
+  RenderView();
+}
+
+// Writes the four fields from the selected entity, or "error" where there is nothing to show.
+void TForm1::ShowSelectedEntity(bool always_show_yaw) {
+  const Entity* e = SelectedEntity();
+  const auto origin = e ? MapOrigin(*e) : std::array<float, 3>{};
+  SPosXEdit->SetText(e ? Format2(origin[0]) : "error");
+  SPosYEdit->SetText(e ? Format2(origin[1]) : "error");
+  SPosZEdit->SetText(e ? Format2(origin[2]) : "error");
+  std::string yaw = "error";
+  if (e && (always_show_yaw || SPAngleEditY->isEnabled())) {
+    if (e->has_angles) {
+      yaw = Format2(e->angles[2]);
+    } else if (e->has_angle) {
+      yaw = Format2(e->angle);
+    }
+  }
+  SPAngleEditY->SetText(yaw);
+}
+
+void TForm1::SpawnPointListBoxClick() {
+  if (!bsp_file) return;
+  updating_fields = true;
+  if (const Entity* e = SelectedEntity()) {
+    for (QWidget* edit : {SPosXEdit, SPosYEdit, SPosZEdit}) edit->setEnabled(e->has_origin);
+    SPAngleEditY->setEnabled(e->has_angles || e->has_angle);
+  }
+  ShowSelectedEntity(false);
+  updating_fields = false;
+  RenderView();
+}
+
+void TForm1::AddClick() {
+  if (!bsp_file) return;
+  SpawnPoint sp;
+  sp.origin = camera_pos;
+  sp.angles = {0, 0, EntityYaw(camera_yaw)};
+  bsp_file->AddSpawnPoint(SpawnPointBox->ItemIndex(), sp);
+  SearchEntitys();
+  SpawnPointBoxChange();
+  SpacingCheck();
+  RenderView();
+}
+
+void TForm1::DeleteClick() {
+  if (!bsp_file) return;
+  try {
+    bsp_file->DeleteSpawnPoint(SpawnPointBox->ItemIndex(), SpawnPointListBox->ItemIndex());
+  } catch (const Error& e) {
+    ShowError(e.what());
+  }
+  SearchEntitys();
+  SpawnPointBoxChange();
+  SpacingCheck();
+  RenderView();
+}
+
+void TForm1::SPosEditChange(int axis) {
+  if (updating_fields || !bsp_file) return;
+  static ui::Edit* TForm1::*const kEdits[] = {&TForm1::SPosXEdit, &TForm1::SPosYEdit,
+                                             &TForm1::SPosZEdit};
+  const int32_t index = SelectedEntityIndex();
+  float value;
+  if (index >= 0 && ui::StrToFloat((this->*kEdits[axis])->Text(), value)) {
+    bsp_file->entities[index].origin[axis] = axis == 0 ? value : -value;
+    bsp_file->WriteBack(index);
+  }
+  if (tab_mode == 0) SpacingCheck();
+  if (tab_mode == 1) RecompileMovedEntity(index);
+  RenderView();
+}
+
+void TForm1::SPAngleEditYChange() {
+  if (updating_fields || !bsp_file) return;
+  const int32_t index = SelectedEntityIndex();
+  float value;
+  if (index >= 0 && ui::StrToFloat(SPAngleEditY->Text(), value)) {
+    Entity& e = bsp_file->entities[index];
+    if (e.has_angles) e.angles[2] = value;
+    if (e.has_angle) e.angle = value;
+    bsp_file->WriteBack(index);
+  }
+  if (tab_mode == 0) SpacingCheck();
+  RenderView();
+}
+
+void TForm1::MoveHearClick() {
+  if (!bsp_file) return;
+  if (const Entity* e = SelectedEntity()) {
+    camera_pos = MapOrigin(*e);
+    if (e->has_angles) camera_yaw = e->angles[2] - 90;
+    if (e->has_angle) camera_yaw = e->angle - 90;
+    RenderView();
+  }
+  UpdatePositionEdits();
+}
+
+void TForm1::SetToCurentPosClick() {
+  if (!bsp_file) return;
+  const int32_t index = SelectedEntityIndex();
+  if (index >= 0) {
+    Entity& e = bsp_file->entities[index];
+    e.origin = {camera_pos[0], -camera_pos[1], -camera_pos[2]};
+    const float yaw = EntityYaw(camera_yaw);
+    if (e.has_angles) e.angles[2] = yaw;
+    if (e.has_angle) e.angle = yaw;
+    bsp_file->WriteBack(index);
+  }
+  if (tab_mode == 0) SpacingCheck();
+  updating_fields = true;
+  ShowSelectedEntity(true);
+  RecompileMovedEntity(index);
+  updating_fields = false;
+  RenderView();
+}
+
+void TForm1::MinDisEditChange() {
+  if (ui::StrToFloat(MinDisEdit->Text(), min_distance)) SpacingCheck();
+  RenderView();
+}
+
+void TForm1::SPWallCheckClick() {
+  if (bsp_file && MakeCurrent()) {
+    bsp_file->WallCheck(min_distance, display_lists[2], display_lists[3]);
+  }
+  RenderView();
+}
+
+// A moved entity that carries a model takes its outlines and faces along; a brush entity of no
+// group is drawn with the world's polygons, so that list follows it too.
+void TForm1::RecompileMovedEntity(int32_t index) {
+  if (index < 0) return;
+  const Entity& e = bsp_file->entities[index];
+  if (bsp_file->ModelOf(e) >= 0) RecompileEntityLists(!FindGroup(config, e.class_name));
+}
+
+}  // namespace tarnwick

@@ -1,0 +1,251 @@
+// The 3D view: the fixed OpenGL state, the projection and one frame on demand.
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <QMouseEvent>
+#include <QOpenGLContext>
+#include <cmath>
+
+#include "app/main_window.h"
+#include "map/gl_drawing.h"
+
+namespace tarnwick {
+
+GLView::GLView(TForm1* form) : QOpenGLWidget(form), form_(form) {
+  QSurfaceFormat format;
+  format.setRenderableType(QSurfaceFormat::OpenGL);
+  format.setProfile(QSurfaceFormat::CompatibilityProfile);
+  format.setVersion(2, 1);
+  format.setRedBufferSize(8);
+  format.setGreenBufferSize(8);
+  format.setBlueBufferSize(8);
+  format.setAlphaBufferSize(8);
+  format.setDepthBufferSize(24);
+  format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
+  setFormat(format);
+  setMouseTracking(true);
+  setFocusPolicy(Qt::ClickFocus);
+}
+
+void GLView::initializeGL() {
+  ready_ = context() != nullptr && context()->isValid();
+  if (ready_) form_->SetUpOpenGL();
+}
+
+void GLView::paintGL() { form_->FormPaint(); }
+
+void GLView::mousePressEvent(QMouseEvent* event) {
+  form_->FormMouseDown(event->buttons() & Qt::LeftButton);
+}
+
+void GLView::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint p = event->position().toPoint();
+  form_->FormMouseMove(p.x(), p.y());
+}
+
+void GLView::mouseReleaseEvent(QMouseEvent* event) {
+  form_->FormMouseUp(event->buttons() & Qt::LeftButton);
+}
+
+void GLView::keyPressEvent(QKeyEvent* event) { form_->KeyPressed(event); }
+
+bool TForm1::MakeCurrent() {
+  if (!view->HasContext()) return false;
+  view->makeCurrent();
+  // Qt sets its own viewport before painting; the frame's, and the checks', lies over GLPanel.
+  glViewport(viewport_.x(), viewport_.y(), viewport_.width(), viewport_.height());
+  return true;
+}
+
+void TForm1::SetUpOpenGL() {
+  glClearColor(0, 0, 0, 0);
+  for (uint32_t& list : display_lists) list = glGenLists(1);
+  const GLfloat diffuse0[] = {0.5f, 0.5f, 0.5f, 1}, low[] = {0.2f, 0.2f, 0.2f, 1};
+  glLightfv(GL_LIGHT0, GL_DIFFUSE, diffuse0);
+  glLightfv(GL_LIGHT0, GL_AMBIENT, low);
+  glLightfv(GL_LIGHT0, GL_SPECULAR, low);
+  const GLfloat diffuse1[] = {0.4f, 0.4f, 0.4f, 1};
+  glLightfv(GL_LIGHT1, GL_DIFFUSE, diffuse1);
+  glLightfv(GL_LIGHT1, GL_AMBIENT, low);
+  glLightfv(GL_LIGHT1, GL_SPECULAR, low);
+  const GLfloat diffuse2[] = {0.1f, 0.1f, 0.1f, 1}, low2[] = {0.05f, 0.05f, 0.05f, 1};
+  glLightfv(GL_LIGHT2, GL_DIFFUSE, diffuse2);
+  glLightfv(GL_LIGHT2, GL_AMBIENT, low2);
+  glLightfv(GL_LIGHT2, GL_SPECULAR, low2);
+  glEnable(GL_LIGHT1);
+  glEnable(GL_LIGHT2);
+  CullingCheckBox->isChecked() ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE);
+  glFrontFace(GL_CW);
+  glEnable(GL_COLOR_MATERIAL);
+  glColorMaterial(GL_FRONT, GL_AMBIENT_AND_DIFFUSE);
+  const GLfloat black[] = {0, 0, 0, 1}, specular[] = {0.1f, 0.1f, 0.1f, 1};
+  glLightModelfv(GL_LIGHT_MODEL_AMBIENT, black);
+  glMaterialfv(GL_FRONT, GL_SPECULAR, specular);
+  glMaterialf(GL_FRONT, GL_SHININESS, 10);
+  glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+  glEnable(GL_DEPTH_TEST);
+}
+
+void TForm1::FormResize() {
+  const double ratio = view->devicePixelRatioF();
+  viewport_ = QRect(2, static_cast<int>(BottomPanel->height() + 2.0),
+                    static_cast<int>(GLPanel->width() - 4.0), static_cast<int>(GLPanel->height() - 4.0));
+  viewport_ = QRect(viewport_.topLeft() * ratio, viewport_.size() * ratio);
+  if (!MakeCurrent()) return;
+  SetProjection();
+  RenderView();
+}
+
+void TForm1::SetProjection() {
+  if (!MakeCurrent()) return;
+  const double fov = ScaleBar->value() * 0.001 * 100;
+  const double aspect = static_cast<double>(GLPanel->width()) / std::max(GLPanel->height(), 1);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(fov, aspect, front_plane, back_plane);
+  glRotatef(180, 1, 0, 0);
+  glMatrixMode(GL_MODELVIEW);
+}
+
+void TForm1::RenderView() {
+  if (!MakeCurrent()) return;
+  SpawnPoint camera;
+  camera.origin = camera_pos;
+  camera.angles[2] = camera_yaw + 90;
+  if (bsp_file) bsp_file->CheckSpawnPoint(camera, min_distance);
+  SetProjection();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  const float x = camera_pos[0], y = camera_pos[1], z = camera_pos[2];
+  glLoadIdentity();
+  glTranslatef(0, 0, view_offset);
+  glRotatef(camera_pitch, 1, 0, 0);
+  glRotatef(camera_yaw, 0, 0, 1);
+  glTranslatef(-x, y, z);
+  const GLfloat lamp[] = {x, -y, -z, 1};
+  glLightfv(GL_LIGHT0, GL_POSITION, lamp);
+  const double a = 2.5132742, b = 3.7699113;
+  const GLfloat sun[] = {static_cast<GLfloat>(std::sin(b) * std::cos(a)),
+                         static_cast<GLfloat>(std::sin(b) * std::sin(a)),
+                         static_cast<GLfloat>(std::cos(b)), 0};
+  const GLfloat sun2[] = {-sun[0], -sun[1], -sun[2], 0};
+  glLightfv(GL_LIGHT1, GL_POSITION, sun);
+  glLightfv(GL_LIGHT2, GL_POSITION, sun2);
+
+  if (bsp_file) {
+    GLDrawing gl;
+    if (tab_mode == 0 || tab_mode == 1) {
+      if (tab_mode == 0) {
+        camera.blocked ? glColor3ub(255, 0, 0) : glColor3ub(0, 255, 0);
+        camera.Draw(gl, min_distance);
+        const int type = SpawnPointBox->ItemIndex();
+        const int selected = SpawnPointListBox->ItemIndex();
+        for (int t = 0; t < config.spawn_point_count(); ++t) {
+          for (int i = 0; i < bsp_file->GetSpawnPointCount(t); ++i) {
+            const SpawnPoint& sp = *bsp_file->GetSpawnPoint(t, i);
+            if (t == type && i == selected) {
+              sp.blocked ? glColor3ub(255, 0, 0) : glColor3ub(255, 255, 0);
+            } else if (t == type) {
+              sp.blocked ? glColor3ub(155, 0, 0) : glColor3ub(255, 0, 255);
+            } else {
+              sp.blocked ? glColor3ub(100, 0, 0) : glColor3ub(0, 0, 255);
+            }
+            sp.Draw(gl, min_distance);
+          }
+        }
+      } else {
+        const int selected = EntityListBox->ItemIndex();
+        for (int k = 0; k < point_count; ++k) {
+          const Entity& e = bsp_file->entities[point_entitys[k]];
+          glPushMatrix();
+          glTranslatef(e.origin[0], e.origin[1], e.origin[2]);
+          if (e.has_angles) glRotatef(-(e.angles[2] - 90), 0, 0, 1);
+          if (e.has_angle) glRotatef(-(e.angle - 90), 0, 0, 1);
+          if (e.has_angles || e.has_angle) {
+            k == selected ? glColor3ub(125, 125, 0) : glColor3ub(125, 0, 125);
+            glBegin(GL_LINES);
+            glVertex3f(0, -25, 0);
+            glVertex3f(0, 0, 0);
+            glEnd();
+          }
+          glPopMatrix();
+        }
+        glPushMatrix();
+        glTranslatef(x, -y, -z);
+        glRotatef(-camera_yaw, 0, 0, 1);
+        glColor3ub(0, 125, 0);
+        glBegin(GL_LINES);
+        glVertex3f(0, -25, 0);
+        glVertex3f(0, 0, 0);
+        glEnd();
+        glPopMatrix();
+        glBegin(GL_POINTS);
+        for (int k = 0; k < point_count; ++k) {
+          const Entity& e = bsp_file->entities[point_entitys[k]];
+          k == selected ? glColor3ub(255, 255, 0) : glColor3ub(255, 0, 255);
+          glVertex3f(e.origin[0], e.origin[1], e.origin[2]);
+        }
+        glColor3ub(0, 255, 0);
+        glVertex3f(x, -y, -z);
+        glEnd();
+      }
+      switch (DrawModeComboBox->ItemIndex()) {
+        case 0:
+          glColor3ub(255, 255, 255);
+          glCallList(display_lists[0]);
+          break;
+        case 1:
+          glColor3ub(255, 255, 255);
+          glCallList(display_lists[1]);
+          break;
+        case 2:
+          glEnable(GL_LIGHTING);
+          glCallList(display_lists[2]);
+          glDisable(GL_LIGHTING);
+          break;
+      }
+      if (DrawEntitys->isChecked()) {
+        glDepthMask(GL_FALSE);
+        glEnable(GL_BLEND);
+        glCallList(display_lists[3]);
+        glCallList(display_lists[4]);
+        glDisable(GL_BLEND);
+        glDepthMask(GL_TRUE);
+      }
+    } else if (tab_mode == 3) {
+      bsp_file->DrawLines(gl, false);
+      glColor4ub(255, 0, 0, 100);
+      glEnable(GL_BLEND);
+      bsp_file->DrawModel(gl, ModelComboBox->ItemIndex());
+      glDisable(GL_BLEND);
+    }
+  }
+  glFlush();
+  view->update();
+}
+
+void TForm1::LightingModeComboBoxChange() {
+  if (MakeCurrent()) {
+    switch (LightingModeComboBox->ItemIndex()) {
+      case 0:
+        glDisable(GL_LIGHT0);
+        glEnable(GL_LIGHT1);
+        glEnable(GL_LIGHT2);
+        break;
+      case 1:
+        glEnable(GL_LIGHT0);
+        glDisable(GL_LIGHT1);
+        glDisable(GL_LIGHT2);
+        break;
+    }
+  }
+  RenderView();
+}
+
+void TForm1::CullingCheckBoxClick() {
+  if (MakeCurrent()) {
+    CullingCheckBox->isChecked() ? glEnable(GL_CULL_FACE) : glDisable(GL_CULL_FACE);
+  }
+  RenderView();
+}
+
+}  // namespace tarnwick

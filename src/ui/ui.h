@@ -1,0 +1,147 @@
+#pragma once
+
+// The layer over Qt Widgets. The window code reaches the toolkit only through it, and it keeps the
+// contract the handlers rely on: setting an edit's text to a different text runs its change
+// handler before the setter returns; clearing, filling and selecting in lists runs no handler;
+// a drop-down's change and a list box's click run on user action only; a check box or the
+// scroll bar changed to a different value runs its handler.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarnwick::ui {
+
+using Handler = std::function<void()>;
+
+// Which edges of its container a control keeps at a fixed distance when the container resizes.
+enum Anchor : unsigned { kLeft = 1, kTop = 2, kRight = 4, kBottom = 8 };
+
+// A window or panel whose controls are placed in pixels and kept to their anchors.
+class Container : public QWidget {
+ public:
+  // `design` is the size the placements below are measured against.
+  explicit Container(QWidget* parent, QSize design);
+
+  // Puts `child` at `rect` (in the design size) and keeps the anchored edges when resized.
+  template <class T>
+  T* Place(T* child, QRect rect, unsigned anchors = kLeft | kTop) {
+    placed_.push_back({child, rect, anchors});
+    child->setGeometry(Arrange(placed_.back()));
+    return child;
+  }
+
+  Handler on_resize;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  struct Placed {
+    QWidget* widget;
+    QRect rect;
+    unsigned anchors;
+  };
+  QRect Arrange(const Placed& placed) const;
+
+  QSize design_;
+  std::vector<Placed> placed_;
+};
+
+class Edit : public QLineEdit {
+ public:
+  explicit Edit(QWidget* parent);
+  void SetText(const std::string& text) { setText(QString::fromLatin1(text)); }
+  std::string Text() const { return text().toLatin1().toStdString(); }
+
+  Handler on_change;
+  std::function<void(int key)> on_key_down;  // Enter arrives as 13
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+};
+
+// A drop-down list. With `editable`, typing into its text leaves no item selected and runs the
+// change handler, as a user's choice would.
+class ComboBox : public QComboBox {
+ public:
+  ComboBox(QWidget* parent, bool editable = false);
+  void Clear();
+  void Add(const std::string& item);
+  int Count() const { return count(); }
+  std::string Item(int index) const { return itemText(index).toLatin1().toStdString(); }
+  int ItemIndex() const { return typed_ ? -1 : currentIndex(); }
+  void SetItemIndex(int index);  // outside the list: nothing selected
+
+  Handler on_change;
+
+ private:
+  bool typed_ = false;
+};
+
+class ListBox : public QListWidget {
+ public:
+  explicit ListBox(QWidget* parent);
+  void Clear();
+  void Add(const std::string& item);
+  int Count() const { return count(); }
+  std::string Item(int index) const { return item(index)->text().toLatin1().toStdString(); }
+  int ItemIndex() const { return currentRow(); }
+  void SetItemIndex(int index);
+
+  Handler on_click;
+  std::function<void(bool double_click)> on_mouse_down;
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+};
+
+class Memo : public QPlainTextEdit {
+ public:
+  Memo(QWidget* parent, bool read_only);
+  void Clear() { clear(); }
+  void AddLine(const std::string& line) { appendPlainText(QString::fromLatin1(line)); }
+  std::vector<std::string> Lines() const;
+  int FontSize() const { return font().pointSize(); }
+  void SetFontSize(int size);
+};
+
+QPushButton* Button(QWidget* parent, const char* caption, Handler on_click);
+QCheckBox* CheckBox(QWidget* parent, const char* caption, bool checked, Handler on_click);
+QLabel* Label(QWidget* parent, const char* caption);
+QScrollBar* ScrollBar(QWidget* parent, int min, int max, int position, Handler on_change);
+QWidget* Panel(QWidget* parent);
+
+// Strict, locale-independent conversions: the whole text must be the number.
+bool StrToInt(const std::string& text, int32_t& value);
+bool StrToFloat(const std::string& text, float& value);
+
+// Every message box of the program goes through here: modal, OK only, no icon. Tests replace
+// `message_box` to record the messages instead.
+extern std::function<void(const std::string& text, const std::string& caption)> message_box;
+void ShowMessage(const std::string& text, const std::string& caption);
+
+// File dialogs; `filter` is "Desc (*.x)|*.x|..." and `file_name` the preset path. Tests replace
+// `file_dialog` to answer for the user. Returns the chosen path, or nothing on cancel.
+struct FileDialog {
+  bool save = false;
+  std::string filter, title, file_name;
+};
+extern std::function<std::optional<std::string>(const FileDialog& dialog)> file_dialog;
+std::optional<std::string> RunFileDialog(const FileDialog& dialog);
+
+// A map text or path as the toolkit shows it, and back: bytes stay bytes.
+inline QString ToQ(const std::string& bytes) { return QString::fromLatin1(bytes); }
+
+}  // namespace tarnwick::ui
