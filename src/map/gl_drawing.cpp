@@ -6,22 +6,44 @@ namespace tarnwick {
 
 void GLDrawing::Begin(Primitive primitive) {
   switch (primitive) {
-    case Primitive::Points: glBegin(GL_POINTS); break;
-    case Primitive::Lines: glBegin(GL_LINES); break;
-    case Primitive::Polygon: glBegin(GL_POLYGON); break;
-    case Primitive::Quads: glBegin(GL_QUADS); break;
+    case Primitive::Points:
+      glBegin(GL_POINTS);
+      break;
+    case Primitive::Lines:
+      glBegin(GL_LINES);
+      break;
+    case Primitive::Polygon:
+      glBegin(GL_POLYGON);
+      break;
+    case Primitive::Quads:
+      glBegin(GL_QUADS);
+      break;
   }
 }
 
-void GLDrawing::End() { glEnd(); }
-void GLDrawing::Vertex(float x, float y, float z) { glVertex3f(x, y, z); }
-void GLDrawing::Normal(float x, float y, float z) { glNormal3f(x, y, z); }
+void GLDrawing::End() {
+  glEnd();
+}
+void GLDrawing::Vertex(float x, float y, float z) {
+  glVertex3f(x, y, z);
+}
+void GLDrawing::Normal(float x, float y, float z) {
+  glNormal3f(x, y, z);
+}
 void GLDrawing::Color(uint8_t red, uint8_t green, uint8_t blue, uint8_t alpha) {
   glColor4ub(red, green, blue, alpha);
 }
-void GLDrawing::PushMatrix() { glPushMatrix(); }
-void GLDrawing::PopMatrix() { glPopMatrix(); }
-void GLDrawing::Translate(float x, float y, float z) { glTranslatef(x, y, z); }
-void GLDrawing::Rotate(float degrees, float x, float y, float z) { glRotatef(degrees, x, y, z); }
+void GLDrawing::PushMatrix() {
+  glPushMatrix();
+}
+void GLDrawing::PopMatrix() {
+  glPopMatrix();
+}
+void GLDrawing::Translate(float x, float y, float z) {
+  glTranslatef(x, y, z);
+}
+void GLDrawing::Rotate(float degrees, float x, float y, float z) {
+  glRotatef(degrees, x, y, z);
+}
 
 }  // namespace tarnwick

@@ -15,7 +15,9 @@ OffscreenGL::OffscreenGL() {
   glViewport(0, 0, kSize, kSize);
 }
 
-OffscreenGL::~OffscreenGL() { Release(); }
+OffscreenGL::~OffscreenGL() {
+  Release();
+}
 
 bool OffscreenGL::Create() {
   const auto get_platform_display = reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(
@@ -26,11 +28,12 @@ bool OffscreenGL::Create() {
       !eglBindAPI(EGL_OPENGL_API)) {
     return false;
   }
-  const EGLint config_attributes[] = {
-      EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
-      EGL_RED_SIZE,     8,               EGL_GREEN_SIZE,      8,
-      EGL_BLUE_SIZE,    8,               EGL_ALPHA_SIZE,      8,
-      EGL_DEPTH_SIZE,   24,              EGL_NONE};
+  // clang-format off
+  const EGLint config_attributes[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
+                                      EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
+                                      EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8, EGL_BLUE_SIZE, 8,
+                                      EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 24, EGL_NONE};
+  // clang-format on
   EGLConfig config = nullptr;
   EGLint config_count = 0;
   if (!eglChooseConfig(display_, config_attributes, &config, 1, &config_count) ||

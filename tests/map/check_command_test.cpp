@@ -32,7 +32,9 @@ class CheckCommandTest : public ::testing::Test {
     Result result;
     FILE* pipe = popen(command.c_str(), "r");
     char buffer[256];
-    while (const size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) result.output.append(buffer, n);
+    while (const size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) {
+      result.output.append(buffer, n);
+    }
     const int status = pclose(pipe);
     if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
     return result;
