@@ -40,6 +40,10 @@ void CheckOne(const BSPFile& map, SpawnPoint& spawn_point, const SpawnPoint* ski
               float min_distance, GLuint list_a, GLuint list_b) {
   const float h = min_distance / 2;
   spawn_point.blocked = 0;
+  // Faces inside the volume count whichever way they face; the sides of a neighbour's cube are
+  // seen edge-on here, and culling would drop them. The view's culling state comes back after.
+  glPushAttrib(GL_ENABLE_BIT);
+  glDisable(GL_CULL_FACE);
   glRenderMode(GL_SELECT);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
@@ -60,6 +64,7 @@ void CheckOne(const BSPFile& map, SpawnPoint& spawn_point, const SpawnPoint* ski
   if (list_a != 0) glCallList(list_a);
   if (list_b != 0) glCallList(list_b);
   if (glRenderMode(GL_RENDER) > 0) spawn_point.blocked = 1;
+  glPopAttrib();
 }
 
 // OpenGL keeps the buffer's address after a check returns, so the buffer lives as long as the
