@@ -71,6 +71,7 @@ void TForm1::BuildControls() {
   for (const char* caption : {"Tarnwick", "PointEditor", "EntityEditor", "ModelViewer"}) {
     PageControl1->addTab(caption);
   }
+  PageControl1->setExpanding(false);
   PageControl1->setAutoFillBackground(true);
   QObject::connect(PageControl1, &QTabBar::currentChanged, [this](int tab) {
     switch (tab) {
@@ -136,27 +137,27 @@ void TForm1::BuildControls() {
     return e;
   };
   const auto offset_change = [this] { OffsetEditChange(); };
-  Label12 = label("Camera-->", 2, 2, 56);
-  Label15 = label("Offset", 60, 2, 34);
-  OffsetEdit = edit(94, 2, 44, offset_change);
-  Label16 = label("FrontPlain", 142, 2, 52);
-  FrontPlanEdit = edit(194, 2, 40, offset_change);
-  Label17 = label("BackPlain", 238, 2, 48);
-  BackPlanEdit = edit(286, 2, 48, offset_change);
-  Label13 = label("Spead", 338, 2, 34);
-  SpeadEdit = edit(372, 2, 40, [this] { SpeadEditChange(); });
+  Label12 = label("Camera-->", 2, 2, 62);
+  Label15 = label("Offset", 66, 2, 34);
+  OffsetEdit = edit(100, 2, 42, offset_change);
+  Label16 = label("FrontPlain", 146, 2, 56);
+  FrontPlanEdit = edit(202, 2, 36, offset_change);
+  Label17 = label("BackPlain", 242, 2, 54);
+  BackPlanEdit = edit(296, 2, 46, offset_change);
+  Label13 = label("Spead", 346, 2, 36);
+  SpeadEdit = edit(382, 2, 34, [this] { SpeadEditChange(); });
   CullingCheckBox = bottom->Place(
       ui::CheckBox(bottom, "Culling", true, [this] { CullingCheckBoxClick(); }),
       QRect(420, 2, 66, 21));
   DrawEntitys = bottom->Place(ui::CheckBox(bottom, "DrawEntitys", true, [this] { FormPaint(); }),
                               QRect(490, 2, 110, 21));
 
-  Label9 = label("DrawingMode", 2, 26, 72);
-  DrawModeComboBox = bottom->Place(new ui::ComboBox(bottom), QRect(74, 26, 70, 21));
+  Label9 = label("DrawingMode", 2, 26, 76);
+  DrawModeComboBox = bottom->Place(new ui::ComboBox(bottom), QRect(78, 26, 66, 21));
   for (const char* mode : {"Dots", "Lines", "Polys"}) DrawModeComboBox->Add(mode);
   DrawModeComboBox->on_change = [this] { FormPaint(); };
-  Label10 = label("LightingMode", 150, 26, 74);
-  LightingModeComboBox = bottom->Place(new ui::ComboBox(bottom), QRect(224, 26, 90, 21));
+  Label10 = label("LightingMode", 150, 26, 80);
+  LightingModeComboBox = bottom->Place(new ui::ComboBox(bottom), QRect(230, 26, 86, 21));
   for (const char* mode : {"SunLight", "LampLight"}) LightingModeComboBox->Add(mode);
   LightingModeComboBox->on_change = [this] { LightingModeComboBoxChange(); };
   MoveHear = bottom->Place(ui::Button(bottom, "MoveToSpawnPos", [this] { MoveHearClick(); }),
