@@ -294,14 +294,7 @@ TEST(SpawnPointDrawTest, WireCubeWithArrowInTheSpawnPointsPlace) {
 // Where the arrow's tip lands on the map: its local point put through the recorded translation
 // and rotation about z, then taken back from view to map coordinates.
 TEST(SpawnPointDrawTest, ArrowPointsAlongTheYawOnTheMap) {
-  struct Transform : Drawing {
-    void Begin(Primitive) override {}
-    void End() override {}
-    void Vertex(float, float, float) override {}
-    void Normal(float, float, float) override {}
-    void Color(uint8_t, uint8_t, uint8_t, uint8_t) override {}
-    void PushMatrix() override {}
-    void PopMatrix() override {}
+  struct Transform : Recorder {
     void Translate(float x, float y, float z) override { at = {x, y, z}; }
     void Rotate(float degrees, float, float, float) override { turn = degrees; }
     V3 at;
