@@ -101,12 +101,22 @@ class SaveTest : public ::testing::Test {
 };
 
 TEST_F(SaveTest, OnlyTheEntityLumpChangesAndLaterLumpsMoveByItsChange) {
-  const std::vector<std::vector<int>> orders = {
-      {LUMP_ENTITIES}, {LUMP_PLANES, LUMP_VERTEXES, LUMP_ENTITIES}, OrderWithLast(LUMP_ENTITIES)};
-  for (const std::vector<int>& order : orders) {
-    BspBuilder builder = FullBuilder(entities);
-    builder.SetOrder(order);
-    builder.SetPadding(3);
+  struct Case {
+    bool full;  // every lump filled, or some of them empty
+    std::vector<int> order;
+    int32_t padding;
+  };
+  const Case cases[] = {
+      {true, {LUMP_ENTITIES}, 3},
+      {true, {LUMP_PLANES, LUMP_VERTEXES, LUMP_ENTITIES}, 3},
+      {true, OrderWithLast(LUMP_ENTITIES), 3},
+      // An empty lump at the entity lump's offset stays where it is.
+      {false, {LUMP_PLANES, LUMP_VISIBILITY, LUMP_ENTITIES}, 0},
+  };
+  for (const Case& c : cases) {
+    BspBuilder builder = c.full ? FullBuilder(entities) : RoomBuilder(entities);
+    builder.SetOrder(c.order);
+    builder.SetPadding(c.padding);
     builder.SetTrailing(5);
     std::vector<uint8_t> file = builder.Build();
     FillGaps(file);

@@ -244,6 +244,26 @@ TEST_F(SpawnPointTest, FailedEntityChangesLeaveTheMapAsItWas) {
   unchanged();
 }
 
+TEST_F(SpawnPointTest, ReplaceEntityMovesTheNewTextToTheEndOrChangesNothing) {
+  BSPFile map = Load(lump);
+  map.ReplaceEntity(1, "{\"classname\" \"info_player_start\" \"origin\" \"4 5 6\"}");
+  ASSERT_EQ(map.GetEntityCount(), 8);
+  EXPECT_EQ(map.entities[7].text, "{\"classname\" \"info_player_start\" \"origin\" \"4 5 6\"}");
+  EXPECT_EQ(map.GetSpawnPoint(0, 2)->entity, 7);
+  EXPECT_EQ(map.listed_brushes, std::vector<int32_t>{3});
+  ExpectLinked(map);
+
+  const std::vector<std::string> before = Texts(map);
+  EXPECT_EQ(ErrorOf([&] { map.ReplaceEntity(2, "{\"origin\" \"1 2 3\"}"); }),
+            "Entity::Read (entity dose not contain a class_name)");
+  EXPECT_EQ(ErrorOf([&] { map.ReplaceEntity(2, "{\"classname\" \"info_player_deathmatch\"}"); }),
+            "SpawnPoint::Read (No origin in entity (info_player_deathmatch)");
+  EXPECT_EQ(ErrorOf([&] { map.ReplaceEntity(8, kWorld); }),
+            "BSPFile::DeleteEntity (index_ out of range)");
+  EXPECT_EQ(Texts(map), before);
+  ExpectLinked(map);
+}
+
 TEST_F(SpawnPointTest, ARebuildKeepsEachSlotsCheckResult) {
   BSPFile map = Load(lump);
   map.GetSpawnPoint(0, 1)->blocked = 1;
