@@ -1,4 +1,4 @@
-// The editor: start-up order is the main window, then the picker; the main window's first show
+// The editor: start-up order is the download-list check, then the main, help and picker windows; the main window's first show
 // reads the settings and the configuration and opens the map named on the command line.
 #include <QApplication>
 #include <QFont>
@@ -7,6 +7,8 @@
 
 #include "app/main_window.h"
 #include "app/picker_window.h"
+#include "web/download_list.h"
+#include "web/help_window.h"
 
 int main(int argc, char** argv) {
   if (!std::getenv("DISPLAY") && !std::getenv("WAYLAND_DISPLAY") &&
@@ -22,11 +24,15 @@ int main(int argc, char** argv) {
   font.setPixelSize(11);  // the controls are placed for a small dialog font
   QApplication::setFont(font);
 
+  const std::string program_dir = QCoreApplication::applicationDirPath().toLocal8Bit().toStdString();
+  tarnwick::CheckDownloadList(program_dir);  // before any window exists
+
   std::string command_line;
   for (int i = 1; i < argc; ++i) command_line += (i > 1 ? " " : "") + std::string(argv[i]);
-  tarnwick::TForm1 form(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString(),
-                        command_line);
+  tarnwick::TForm1 form(program_dir, command_line);
+  tarnwick::TForm3 help;
   tarnwick::TForm4 picker(form);
+  form.help = &help;
   form.picker = &picker;
   form.show();
   return QApplication::exec();

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "error.h"
+#include "web/help_window.h"
 
 namespace tarnwick {
 
@@ -267,6 +268,7 @@ void TForm1::KeyPressed(QKeyEvent* event) {
 }
 
 void TForm1::FormShow() {
+  ReadSettingsFile();
   // The spawn-point types.
   {
     std::ifstream in(program_dir + "/Config.cfg", std::ios::binary);
@@ -316,6 +318,7 @@ void TForm1::FormShow() {
 void TForm1::FormHide() {
   gcf_item_table.clear();
   if (gcf.IsOpen()) gcf.Close();
+  WriteSettingsFile();
   bsp_file.reset();
   if (MakeCurrent()) {
     for (uint32_t list : display_lists) glDeleteLists(list, 1);
@@ -328,7 +331,13 @@ void TForm1::FormHide() {
   point_count = 0;
 }
 
-void TForm1::HelpClick() {}
+void TForm1::HelpClick() {
+  // Hidden and shown again: an open help window comes anew to the front.
+  help->hide();
+  help->show();
+  help->raise();
+  help->activateWindow();
+}
 
 void TForm1::SetTabMode(int mode) {
   // The mode is set first, so that the handlers below act on the new tab's selection.

@@ -18,6 +18,7 @@
 namespace tarnwick {
 
 class TForm1;
+class TForm3;
 class TForm4;
 
 // The angle wrap: above 360 comes down, below 0 goes up; 360 itself stays.
@@ -149,6 +150,7 @@ class TForm1 : public ui::Container {
   std::unique_ptr<FGDFile> fgd_file;
   GCF gcf;
   std::vector<int32_t> gcf_item_table;  // picker row -> block entry
+  TForm3* help = nullptr;                // set at start-up
   TForm4* picker = nullptr;              // set at start-up
   int tab_mode = 0;
   std::vector<int32_t> point_entitys;
@@ -210,6 +212,8 @@ class TForm1 : public ui::Container {
   // Makes the view's context current with the frame's viewport; false while there is none.
   bool MakeCurrent();
   QRect viewport_;
+  void ReadSettingsFile();
+  void WriteSettingsFile();
   void ShowError(const std::string& text) { ui::ShowMessage(text, "Error"); }
 
   bool shown_ = false;
