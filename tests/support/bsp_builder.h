@@ -59,8 +59,10 @@ class BspBuilder {
   void SetLump(int lump, std::vector<uint8_t> bytes);
   // The order of the lumps in the file; lumps not named follow in index order.
   void SetOrder(std::vector<int> order) { order_ = std::move(order); }
-  // Zero bytes between two neighbouring lumps, and after the last lump (1 unless set).
+  // Zero bytes between two neighbouring lumps.
   void SetPadding(int32_t bytes) { padding_ = bytes; }
+  // Zero bytes after the last lump: 1 unless set, since a lump of records that ends exactly at
+  // the end of the file does not load.
   void SetTrailing(int32_t bytes) { trailing_ = bytes; }
 
   std::vector<uint8_t> Build() const;
