@@ -1,7 +1,6 @@
 // The editor: start-up order is the download-list check, then the main, help and picker windows; the main window's first show
 // reads the settings and the configuration and opens the map named on the command line.
 #include <QApplication>
-#include <QFont>
 #include <cstdio>
 #include <cstdlib>
 
@@ -20,9 +19,6 @@ int main(int argc, char** argv) {
     return 1;
   }
   QApplication app(argc, argv);
-  QFont font = QApplication::font();
-  font.setPixelSize(11);  // the controls are placed for a small dialog font
-  QApplication::setFont(font);
 
   const std::string program_dir = QCoreApplication::applicationDirPath().toLocal8Bit().toStdString();
   tarnwick::CheckDownloadList(program_dir);  // before any window exists

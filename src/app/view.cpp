@@ -19,7 +19,6 @@ GLView::GLView(TForm1* form) : QOpenGLWidget(form), form_(form) {
   format.setRedBufferSize(8);
   format.setGreenBufferSize(8);
   format.setBlueBufferSize(8);
-  format.setAlphaBufferSize(8);
   format.setDepthBufferSize(24);
   format.setSwapBehavior(QSurfaceFormat::DoubleBuffer);
   setFormat(format);

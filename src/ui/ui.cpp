@@ -10,6 +10,12 @@
 namespace tarnwick::ui {
 
 Container::Container(QWidget* parent, QSize design) : QWidget(parent), design_(design) {
+  if (!parent) {
+    // The windows' controls are placed for a small dialog font, 11 pixels high.
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
+  }
   resize(design);
 }
 
