@@ -30,6 +30,9 @@ int main(int argc, char** argv) {
   tarnwick::TForm4 picker(form);
   form.help = &help;
   form.picker = &picker;
+  // Closing the main window ends the program, whatever else is open.
+  help.setAttribute(Qt::WA_QuitOnClose, false);
+  picker.setAttribute(Qt::WA_QuitOnClose, false);
   form.show();
   return QApplication::exec();
 }
