@@ -87,6 +87,7 @@ void TForm1::RecompileEntityLists(bool with_polys) {
 
 void TForm1::LoadFile(std::vector<uint8_t> raw_file_) {
   bsp_file.reset();
+  RenderView();  // until the new map stands there is none: a failed load leaves a black view
   if (raw_file_.empty()) throw Error("LoadFile Error (file_size_<=0)");
   bsp_file = std::make_unique<BSPFile>(std::move(raw_file_), config);
   if (MakeCurrent()) {
