@@ -52,6 +52,7 @@ void TForm1::RefreshEntity() {
   try {
     const int32_t index = found_entitys[k];
     if (index < 0) throw Error("TForm1::RefreshEntity (Entity Index < 0)");
+    if (index >= bsp_file->GetEntityCount()) return;  // a list from before the other editors' deletions
     bsp_file->WriteBack(index);
     const Entity& e = bsp_file->entities[index];
     std::string line;

@@ -152,9 +152,17 @@ void TForm1::RenderView() {
           }
         }
       } else {
+        // The list may still name the entities of an earlier map, until the tab fills it anew.
+        const auto point = [this](int k) -> const Entity* {
+          const int32_t index = point_entitys[k];
+          return index >= 0 && index < bsp_file->GetEntityCount() ? &bsp_file->entities[index]
+                                                                  : nullptr;
+        };
         const int selected = EntityListBox->ItemIndex();
         for (int k = 0; k < point_count; ++k) {
-          const Entity& e = bsp_file->entities[point_entitys[k]];
+          const Entity* p = point(k);
+          if (!p) continue;
+          const Entity& e = *p;
           glPushMatrix();
           glTranslatef(e.origin[0], e.origin[1], e.origin[2]);
           if (e.has_angles) glRotatef(-(e.angles[2] - 90), 0, 0, 1);
@@ -179,9 +187,10 @@ void TForm1::RenderView() {
         glPopMatrix();
         glBegin(GL_POINTS);
         for (int k = 0; k < point_count; ++k) {
-          const Entity& e = bsp_file->entities[point_entitys[k]];
-          k == selected ? glColor3ub(255, 255, 0) : glColor3ub(255, 0, 255);
-          glVertex3f(e.origin[0], e.origin[1], e.origin[2]);
+          if (const Entity* e = point(k)) {
+            k == selected ? glColor3ub(255, 255, 0) : glColor3ub(255, 0, 255);
+            glVertex3f(e->origin[0], e->origin[1], e->origin[2]);
+          }
         }
         glColor3ub(0, 255, 0);
         glVertex3f(x, -y, -z);
