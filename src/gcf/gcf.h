@@ -44,8 +44,8 @@ class GCF {
   const uint8_t* GetBlockData(uint32_t i) const;
 
   // The maps the picker offers, in block-entry order: first entries of their items, not flagged
-  // 0x200F0000, with a name that ends in ".bsp". Entries whose item or name does not lie inside
-  // the file are left out. Empty when not open.
+  // 0x200F0000, with a name that ends in ".bsp". Entries whose item lies outside the directory,
+  // or whose name has no NUL before the end of the file, are left out. Empty when not open.
   std::vector<GcfMapEntry> ListMaps() const;
 
   // The `data_size` bytes of block entry `block_entry`, gathered along its block chain. Raises
