@@ -57,6 +57,16 @@ const ConfigEntity* FindGroup(const Config& config, const std::string& class_nam
 
 namespace {
 
+// Whether a block's text holds a "{" outside quotes besides the one it starts with.
+bool HasInnerBrace(const std::string& text) {
+  bool quoted = false;
+  for (size_t p = 1; p < text.size(); ++p) {
+    if (text[p] == '"') quoted = !quoted;
+    if (text[p] == '{' && !quoted) return true;
+  }
+  return false;
+}
+
 // Decodes a lump of fixed-size records. Every record must end at least one byte before the end of
 // the file, so checking the last one settles them all (and bounds the allocation by the file).
 template <class T, class Decode>
@@ -188,6 +198,11 @@ void BSPFile::ReadEntities() {
     if (pos < 0) throw Error("BSPFile::BSPFile (missing entitys)");
     entity.Read(text, pos, end);
   }
+  // The braces paired up over the lump, but a block that holds a second "{" took its partner
+  // from outside the blocks; saved, the blocks alone would not pair up and could not be split.
+  for (const Entity& entity : entities) {
+    if (HasInnerBrace(entity.text)) throw Error("BSPFile::BSPFile (error counting entitys)");
+  }
 }
 
 int32_t BSPFile::ModelOf(const Entity& entity) const {
@@ -236,6 +251,8 @@ Entity ParseEntity(const std::string& text) {
   Entity entity;
   int64_t pos = 0;
   entity.Read(text.data(), pos, static_cast<int64_t>(text.size()));
+  // Blocks do not nest: the map would not load again once saved with this one.
+  if (HasInnerBrace(entity.text)) throw Error("Entity::Read (invalid ent)");
   return entity;
 }
 

@@ -26,16 +26,34 @@ bool IsNumberByte(char c, bool fraction) {
   return (c >= '0' && c <= '9') || c == '-' || (fraction && c == '.');
 }
 
-// The longest run of number bytes at `pos` (absolute), which then moves past the run and one
-// separator byte. A run must not reach the block's closing brace at `close`.
-std::string_view TakeRun(const char* file, int64_t& pos, int64_t close, int64_t end,
-                         bool fraction) {
+// The bytes a number is read from: the block's text as kept, through its closing brace, then the
+// bytes that follow the brace where the block was read. A run may not reach the brace, but the
+// byte after it decides whether a run that starts there is refused or merely empty.
+struct NumberBytes {
+  std::string_view kept;  // from the "{" through the closing "}"
+  const char* after;      // what follows the closing brace
+  int64_t after_size;
+
+  int64_t close() const { return static_cast<int64_t>(kept.size()) - 1; }
+  int64_t end() const { return static_cast<int64_t>(kept.size()) + after_size; }
+  char operator[](int64_t p) const {
+    return p < static_cast<int64_t>(kept.size()) ? kept[static_cast<size_t>(p)]
+                                                 : after[p - static_cast<int64_t>(kept.size())];
+  }
+};
+
+// The longest run of number bytes at `pos`, which then moves past the run and one separator byte.
+// A run must not reach the block's closing brace.
+std::string_view TakeRun(const NumberBytes& bytes, int64_t& pos, bool fraction) {
   const int64_t start = pos;
-  while (pos < end && IsNumberByte(file[pos], fraction)) {
-    if (pos >= close) Fail("invalid ent");
+  while (pos < bytes.end() && IsNumberByte(bytes[pos], fraction)) {
+    if (pos >= bytes.close()) Fail("invalid ent");
     ++pos;
   }
-  std::string_view run(file + start, static_cast<size_t>(pos - start));
+  // The run ends before the brace, so it lies inside the kept text.
+  const std::string_view run =
+      start < pos ? bytes.kept.substr(static_cast<size_t>(start), static_cast<size_t>(pos - start))
+                  : std::string_view();
   ++pos;
   return run;
 }
@@ -47,11 +65,11 @@ bool Convert(std::string_view run, T& value) {
 }
 
 template <size_t N>
-void ReadNumbers(const char* file, int64_t value_pos, int64_t close, int64_t end, const char* what,
+void ReadNumbers(const NumberBytes& bytes, int64_t value_pos, const char* what,
                  float (&numbers)[N]) {
   int64_t pos = value_pos;
   for (float& number : numbers) {
-    if (!Convert(TakeRun(file, pos, close, end, true), number)) {
+    if (!Convert(TakeRun(bytes, pos, true), number)) {
       Fail((std::string("error converting ") + what + " from string to int").c_str());
     }
   }
@@ -92,8 +110,11 @@ void Entity::Read(const char* file_, int64_t& pos_, int64_t end_) {
   while (next < end_ && file_[next] != '{') ++next;
   if (next >= end_) next = -1;
 
-  // Positions below are relative to the block's "{"; the block ends before its closing brace.
-  const std::string_view block(file_ + pos_, static_cast<size_t>(close - pos_));
+  // The keys are read from the text as kept, carriage returns dropped, so that the fields agree
+  // with the text that is shown and saved even where a CR stands inside a value. Positions below
+  // are relative to the text's "{"; the block ends before its closing brace.
+  const NumberBytes bytes{e.text, file_ + close + 1, end_ - close - 1};
+  const std::string_view block(e.text.data(), e.text.size() - 1);
   const auto text_value = [&](size_t value) {
     const size_t quote = block.find('"', value);
     if (quote == std::string_view::npos) Fail("invalid ent");
@@ -116,25 +137,25 @@ void Entity::Read(const char* file_, int64_t& pos_, int64_t end_) {
 
   if (const size_t v = FindValue(block, "origin"); v != std::string_view::npos) {
     float n[3];
-    ReadNumbers(file_, pos_ + static_cast<int64_t>(v), close, end_, "origin", n);
+    ReadNumbers(bytes, static_cast<int64_t>(v), "origin", n);
     e.origin = {n[0], -n[1], -n[2]};
     e.has_origin = true;
   }
   if (const size_t v = FindValue(block, "angles"); v != std::string_view::npos) {
     float n[3];
-    ReadNumbers(file_, pos_ + static_cast<int64_t>(v), close, end_, "angles", n);
+    ReadNumbers(bytes, static_cast<int64_t>(v), "angles", n);
     e.angles = {n[0], n[2], n[1]};
     e.has_angles = true;
   }
   if (const size_t v = FindValue(block, "angle"); v != std::string_view::npos) {
     float n[1];
-    ReadNumbers(file_, pos_ + static_cast<int64_t>(v), close, end_, "angle", n);
+    ReadNumbers(bytes, static_cast<int64_t>(v), "angle", n);
     e.angle = n[0];
     e.has_angle = true;
   }
   if (const size_t v = FindValue(block, "model"); v < block.size() && block[v] == '*') {
-    int64_t pos = pos_ + static_cast<int64_t>(v) + 1;
-    if (!Convert(TakeRun(file_, pos, close, end_, false), e.model)) {
+    int64_t pos = static_cast<int64_t>(v) + 1;
+    if (!Convert(TakeRun(bytes, pos, false), e.model)) {
       Fail("error converting model number from string to int");
     }
     e.has_model = true;
@@ -168,6 +189,26 @@ void Entity::WriteBack() {
     }
   }
   result.append(text, start);
+  // A line rewritten whole may have held more than its key and value: another key, or an odd quote
+  // that carried a value on to the next line. The new text would then read as another entity, or
+  // as none, and the saved map would not give this entity back: such a text is left as it is.
+  const auto read = [](const std::string& block, Entity& entity) {
+    int64_t pos = 0;
+    try {
+      entity.Read(block.data(), pos, static_cast<int64_t>(block.size()));
+    } catch (const Error&) {
+      return false;
+    }
+    return entity.text == block;
+  };
+  Entity before, after;
+  if (read(text, before) &&
+      (!read(result, after) || after.class_name != before.class_name ||
+       after.has_origin != before.has_origin || after.has_angles != before.has_angles ||
+       after.has_angle != before.has_angle || after.has_model != before.has_model ||
+       after.model != before.model || after.wads != before.wads)) {
+    return;
+  }
   text = std::move(result);
 }
 

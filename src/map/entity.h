@@ -15,7 +15,9 @@ struct Entity {
   void Read(const char* file_, int64_t& pos_, int64_t end_);
 
   // Rewrites the "origin", "angles" and "angle" lines of `text` from the fields. Only the text
-  // changes; BSPFile::WriteBack also refreshes the spawn point the entity backs.
+  // changes; BSPFile::WriteBack also refreshes the spawn point the entity backs. A text whose
+  // rewritten lines would read as another entity (a key or an odd quote shared with such a line)
+  // is left as it is.
   void WriteBack();
 
   std::string class_name;

@@ -66,6 +66,24 @@ class AtomicFile {
   bool closed_ = false;  // closed but not yet renamed: the temporary file still has to go
 };
 
+// Whether the entity lump can be rewritten where it stands: every other lump that holds bytes of
+// the file lies wholly before it or wholly behind it. After a lump that overlaps it, the new entity
+// texts would be covered, or a lump would reach past the end of a file that shrank; such a map gets
+// its new entity lump at the end instead, where it cannot disturb anything.
+bool OtherLumpsClearOfEntities(const BSPHeader& header, int64_t file_size) {
+  const int64_t begin0 = header.lumps[LUMP_ENTITIES].offset;
+  const int64_t end0 = begin0 + header.lumps[LUMP_ENTITIES].size;
+  for (int k = 1; k < LUMP_COUNT; ++k) {
+    const LumpHeader& l = header.lumps[k];
+    if (l.offset < 1 || l.size < 1 || l.offset >= file_size) continue;
+    const int64_t end = std::min<int64_t>(int64_t{l.offset} + l.size, file_size);
+    const bool before = end <= begin0;
+    const bool behind = l.offset >= end0 && l.offset > begin0;
+    if (!before && !behind) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::string EntFileName(const std::string& map_file_name) {
@@ -91,7 +109,8 @@ void BSPFile::SaveFile(const std::string& file_name) {
   // written over the header; nothing else moves then.
   const LumpHeader& old0 = header.lumps[LUMP_ENTITIES];
   const bool in_place = old0.offset >= kHeaderSize && old0.size >= 0 &&
-                        int64_t{old0.offset} + old0.size <= file_size;
+                        int64_t{old0.offset} + old0.size <= file_size &&
+                        OtherLumpsClearOfEntities(header, file_size);
   const int64_t offset0 = in_place ? old0.offset : file_size;
   const int64_t shift = new_size0 - (in_place ? old0.size : 0);
   const int64_t total = file_size + shift;

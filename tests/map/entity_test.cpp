@@ -185,6 +185,39 @@ TEST(EntityReadTest, TextDropsCarriageReturnsAndPosMovesToTheNextBlock) {
   EXPECT_EQ(entity.class_name, "b");
 }
 
+TEST(EntityReadTest, KeysAreReadFromTheTextAsKept) {
+  // A carriage return inside a value is dropped from the text, and the value is read as the text
+  // shows it, so that the text saved gives the same entity when the map is loaded again.
+  const Entity e = Parse("{\r\n\"classname\" \"a\rb\"\r\n\"origin\" \"1\r2 3 4\"\r\n}");
+  EXPECT_EQ(e.text, "{\n\"classname\" \"ab\"\n\"origin\" \"12 3 4\"\n}");
+  EXPECT_EQ(e.class_name, "ab");
+  EXPECT_EQ(e.origin, (Floats{12, -3, -4}));
+  EXPECT_EQ(Parse(e.text).class_name, e.class_name);
+  // Past the closing brace the bytes that follow it still decide: a number that would start there
+  // is refused, an empty one does not convert.
+  EXPECT_EQ(ParseError("{\"a \"classname\" \"x\" \"origin\" \"1\r 2}3 \""),
+            "Entity::Read (invalid ent)");
+  EXPECT_EQ(ParseError("{\"a \"classname\" \"x\" \"origin\" \"1\r 2} 3\""),
+            "Entity::Read (error converting origin from string to int)");
+}
+
+TEST_F(EntityLumpTest, ABlockWithASecondOpeningBraceIsRefused) {
+  // The lump's braces pair up only with a "}" and a quoted "{" between the blocks; saved, the
+  // blocks alone would not.
+  const std::string nested = kWorld + "{{\"classname\" \"x\"}}\"{\"classname\" \"y\"}";
+  EXPECT_EQ(LoadError(nested), "BSPFile::BSPFile (error counting entitys)");
+  EXPECT_EQ(LoadError(kWorld + "{\"classname\" \"x\" \"m\" \"{\"}"), "");  // quoted: fine
+
+  BSPFile map(RoomBuilder(kWorld).Build(), config);
+  for (const std::string& text : {std::string("{{\"classname\" \"x\"}"),
+                                  std::string("{\"classname\" \"x\" { \"a\" \"b\"}")}) {
+    EXPECT_EQ(ErrorOf([&] { map.AddEntity(text); }), "Entity::Read (invalid ent)") << text;
+    EXPECT_EQ(ErrorOf([&] { map.ReplaceEntity(0, text); }), "Entity::Read (invalid ent)") << text;
+  }
+  ASSERT_EQ(map.GetEntityCount(), 1);
+  EXPECT_EQ(map.entities[0].text, "{\n\"classname\" \"worldspawn\"\n}");
+}
+
 TEST(EntityWriteBackTest, RewritesOriginAnglesAndAngleLinesInPlace) {
   Entity e = Parse(
       "{\n\"classname\" \"info_player_start\"\n\"origin\" \"1.6 0 0\"\n\"angles\" \"0 90 5\"\n"
@@ -227,6 +260,25 @@ TEST(EntityWriteBackTest, AnOriginLineAtTheVeryEndWithoutLineFeedStays) {
   e.origin = {7, 0, 0};
   e.WriteBack();
   EXPECT_EQ(e.text, "{\"classname\" \"a\"\n\"origin\" \"1 2 3\"}");
+}
+
+TEST(EntityWriteBackTest, ALineIsNotRewrittenWhenThatWouldMakeTheTextAnotherEntity) {
+  // An odd quote on the origin line carries a value over the next line, past a "}" that would
+  // otherwise close the block; a key after the origin on its line would be lost.
+  for (const std::string& text :
+       {std::string("{\"classname\" \"a\"\n\"origin\" \"1 2 3\" \"\n}\"\n}"),
+        std::string("{\n\"origin\" \"1 2 3\" \"classname\" \"a\"\n}"),
+        std::string("{\"classname\" \"a\"\n\"angle\" \"5\" \"model\" \"*2\"\n}")}) {
+    Entity e = Parse(text);
+    e.origin = {7, 8, 9};
+    e.angle = 90;
+    e.WriteBack();
+    EXPECT_EQ(e.text, text);
+  }
+  // Other keys on the line go with it, as every line is rewritten whole.
+  Entity e = Parse("{\"classname\" \"a\"\n\"origin\" \"1 2 3\" \"target\" \"t\"\n}");
+  e.WriteBack();
+  EXPECT_EQ(e.text, "{\"classname\" \"a\"\n\"origin\" \"1 2 3\"\n}");
 }
 
 }  // namespace

@@ -173,6 +173,34 @@ TEST_F(SaveTest, AMapWithoutEntityLumpGetsOne) {
   EXPECT_EQ(again.texinfos.size(), map.texinfos.size());
 }
 
+TEST_F(SaveTest, ALumpReachingIntoTheEntityLumpKeepsItsPlaceAndTheEntitiesGoToTheEnd) {
+  // The line feeds between the blocks go when saved, so the entity lump shrinks; the models lump
+  // in front of it reaches into it and, left where it is, would then reach past the file's end.
+  std::string spaced = kWorld + std::string(200, '\n') + kWorld + std::string(1, '\0');
+  BspBuilder builder = FullBuilder(spaced);
+  builder.SetOrder({LUMP_MODELS, LUMP_ENTITIES});
+  std::vector<uint8_t> file = builder.Build();
+  const LumpPlace models = GetLump(file, LUMP_MODELS);
+  SetLumpHeader(file, LUMP_MODELS, models.offset, models.size + 128);
+  BSPFile map(file, config);
+  ASSERT_EQ(map.GetModelCount(), 5);
+
+  map.SaveFile(Path("m.bsp"));
+  const std::vector<uint8_t> saved = ReadFileBytes(Path("m.bsp"));
+  const std::string lump = Lump(map);
+  ASSERT_EQ(saved.size(), file.size() + lump.size());
+  EXPECT_EQ(GetLump(saved, LUMP_ENTITIES).offset, static_cast<int32_t>(file.size()));
+  EXPECT_EQ(std::string(saved.end() - static_cast<int64_t>(lump.size()), saved.end()), lump);
+  for (int k = 1; k < LUMP_COUNT; ++k) {
+    const LumpPlace before = GetLump(file, k), after = GetLump(saved, k);
+    EXPECT_EQ(after.offset, before.offset) << "lump " << k;
+    EXPECT_EQ(after.size, before.size) << "lump " << k;
+  }
+  const BSPFile again(saved, config);
+  EXPECT_EQ(Texts(again), Texts(map));
+  EXPECT_EQ(again.GetModelCount(), 5);
+}
+
 TEST_F(SaveTest, TheSideFileHoldsTheEntityLump) {
   BSPFile map(RoomBuilder(entities).Build(), config);
   map.SaveFile(Path("room.bsp"));

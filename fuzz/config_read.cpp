@@ -1,0 +1,19 @@
+// Any bytes as Config.cfg.
+#include <sstream>
+
+#include "config/config.h"
+#include "error.h"
+#include "fuzz_support.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  tarnwick::fuzz::HeapWatch watch(size);
+  std::istringstream in(std::string(reinterpret_cast<const char*>(data), size));
+  tarnwick::Config config;
+  try {
+    config.Read(&in);
+  } catch (const tarnwick::Error&) {
+  }
+  // Whatever was stored before a failure keeps the two spawn-point tables parallel.
+  if (config.spawn_point_entity.size() != config.spawn_point_displayname.size()) __builtin_trap();
+  return 0;
+}

@@ -1,0 +1,65 @@
+// Any bytes as a map file. A map that loads is saved and loaded again, which must give the same
+// entity texts in the same order.
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+#include "error.h"
+#include "fuzz_maps.h"
+#include "fuzz_support.h"
+#include "map/bsp_file.h"
+
+namespace tarnwick::fuzz {
+namespace {
+
+std::vector<uint8_t> ReadBack(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
+    uint8_t chunk[1 << 14];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) {
+      bytes.insert(bytes.end(), chunk, chunk + n);
+    }
+    std::fclose(f);
+  }
+  return bytes;
+}
+
+void Check(bool ok, const char* what) {
+  if (!ok) {
+    std::fprintf(stderr, "map_load: %s\n", what);
+    std::abort();
+  }
+}
+
+}  // namespace
+}  // namespace tarnwick::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace tarnwick;
+  using namespace tarnwick::fuzz;
+  const Config& config = ShippedConfig();
+  const std::string path = ScratchFolder() + "/map.bsp";
+  HeapWatch watch(size);
+  std::optional<BSPFile> map;
+  try {
+    map.emplace(std::vector<uint8_t>(data, data + size), config);
+  } catch (const Error&) {
+    return 0;
+  }
+  // A map that loads saves into a folder that takes it; a failure here is a finding.
+  map->SaveFile(path);
+  std::vector<std::string> texts;
+  for (const Entity& e : map->entities) texts.push_back(e.text);
+  std::vector<uint8_t> saved = ReadBack(path);
+  Check(!saved.empty(), "the saved map could not be read back");
+  std::vector<std::string> again;
+  try {
+    const BSPFile reloaded(std::move(saved), config);
+    for (const Entity& e : reloaded.entities) again.push_back(e.text);
+  } catch (const Error& e) {
+    std::fprintf(stderr, "map_load: the saved map does not load: %s\n", e.what());
+    std::abort();
+  }
+  Check(again == texts, "the saved map holds other entity texts");
+  return 0;
+}
