@@ -19,7 +19,7 @@ cmake --build --preset fuzz
 
 # The largest input worth trying: a few times the largest seed.
 declare -A max_len=([map_load]=8192 [map_draw]=8192 [entity_text]=1024 [config_read]=4096
-  [settings_read]=512 [fgd_read]=4096 [gcf_read]=8192)
+  [settings_read]=512 [fgd_read]=32768 [gcf_read]=8192)
 
 failed=()
 for t in "${targets[@]}"; do

@@ -60,6 +60,21 @@ std::string ReadText(const std::string& path) {
 }  // namespace
 
 bool FGDEntity::Read(std::string_view text_, int32_t& pos_) {
+  if (!Find(text_, pos_)) return false;
+  source = std::make_shared<const std::string>(text_.substr(start, length));
+  text = *source;
+  return true;
+}
+
+bool FGDEntity::Read(const std::shared_ptr<const std::string>& text_, int32_t& pos_) {
+  if (!Find(*text_, pos_)) return false;
+  source = text_;
+  text = std::string_view(*source).substr(start, length);
+  return true;
+}
+
+bool FGDEntity::Find(std::string_view text_, int32_t& pos_) {
+  const LineHint hint = line_hint_;
   *this = FGDEntity{};
   const auto size = static_cast<int32_t>(text_.size());
   bool in_quotes = false;
@@ -81,8 +96,14 @@ bool FGDEntity::Read(std::string_view text_, int32_t& pos_) {
     if (in_quotes) continue;
     if (!found_equals) {
       if (c != '=') continue;
+      // Back to the start of the line, but no further than the "=" of the definition found
+      // before on this line, whose line start is known: many definitions on one long line would
+      // otherwise each be looked back over the whole line.
       start = i - 1;
-      while (start > 0 && text_[start - 1] != '\n') --start;
+      const bool hinted = hint.text == text_.data() && hint.size == size && hint.at <= start;
+      while (start > 0 && text_[start - 1] != '\n' && !(hinted && start == hint.at)) --start;
+      if (hinted && start == hint.at) start = hint.line_start;
+      line_hint_ = {text_.data(), size, i - 1, start};
       while (i < size && text_[i] == ' ') ++i;
       const int32_t name_start = i;
       while (i < size && IsNameChar(text_[i])) ++i;
@@ -97,7 +118,6 @@ bool FGDEntity::Read(std::string_view text_, int32_t& pos_) {
     } else if (c == ']' && --depth == 0) {
       end = i;
       length = end - start;
-      text.assign(text_.substr(start, length));
       pos_ = end + 1;  // the character after the bracket is passed over
       return true;
     }
@@ -106,7 +126,7 @@ bool FGDEntity::Read(std::string_view text_, int32_t& pos_) {
 }
 
 FGDFile::FGDFile(const std::string& path) {
-  const std::string text = ReadText(path);
+  const auto text = std::make_shared<const std::string>(ReadText(path));
   int32_t pos = 0;
   FGDEntity entity;
   while (entity.Read(text, pos)) entitys.push_back(entity);

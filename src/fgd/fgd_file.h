@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,13 +12,30 @@ namespace tarnwick {
 struct FGDEntity {
   // Finds the next definition at or after `pos_` in `text_`. On success fills the entity, moves
   // `pos_` past it and returns true; returns false when no further complete definition exists.
+  // The entity keeps a copy of its own text.
   bool Read(std::string_view text_, int32_t& pos_);
+  // The same, but the entity's text stays inside `text_`, which it shares.
+  bool Read(const std::shared_ptr<const std::string>& text_, int32_t& pos_);
 
   std::string name;
   int32_t start = -1;  // offset of the first character of the line that holds the "="
   int32_t end = -1;    // offset just past the closing bracket
   int32_t length = 0;  // end - start
-  std::string text;    // the file's bytes from start to end
+  // The file's bytes from start to end, held by `source`, which every copy of the entity shares.
+  // Definitions that share a line overlap (each starts where the line starts), so a copy of each
+  // would let one long line of short definitions take memory in the square of its length.
+  std::string_view text;
+  std::shared_ptr<const std::string> source;
+
+ private:
+  bool Find(std::string_view text_, int32_t& pos_);
+
+  // Where the last "=" found stood, in which text, and where its line starts.
+  struct LineHint {
+    const char* text = nullptr;
+    int32_t size = 0, at = -1, line_start = -1;
+  };
+  LineHint line_hint_;
 };
 
 // A loaded FGD file, cut into its definitions in file order. Definitions are not interpreted.

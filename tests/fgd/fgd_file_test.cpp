@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "error.h"
 
@@ -113,6 +114,39 @@ TEST(FGDEntityRead, StartIsTheLineOfTheEqualsSign) {
   ASSERT_EQ(found.size(), 2u);
   EXPECT_EQ(found[1].start, 0);
   EXPECT_EQ(found[1].text, "@A = one [] @A = two []");
+}
+
+TEST_F(FgdFileTest, DefinitionsOnOneLongLineShareTheFileText) {
+  // Every definition's text runs from the start of the line, so together they are as long as the
+  // square of the line; they are views into the one text they all share, and each is found
+  // without looking back over the line.
+  std::string line;
+  for (int k = 0; k < 40000; ++k) line += "=a [] ";
+  const FGDFile file(Write(line + "\n@B = b\n[\n]\n = c [] = d []"));
+  ASSERT_EQ(file.entitys.size(), 40003u);
+  for (const size_t k : {size_t{0}, size_t{1}, size_t{39999}}) {
+    const FGDEntity& e = file.entitys[k];
+    EXPECT_EQ(e.start, 0) << k;
+    EXPECT_EQ(e.length, static_cast<int32_t>(6 * k + 5)) << k;
+    EXPECT_EQ(e.text, line.substr(0, e.length)) << k;
+    EXPECT_EQ(e.source, file.entitys[0].source) << k;
+    EXPECT_EQ(e.text.data(), e.source->data()) << k;
+  }
+  const auto starts = [&](size_t k) { return file.entitys[k].start; };
+  EXPECT_EQ(file.entitys[40000].text, "@B = b\n[\n]");
+  EXPECT_EQ(starts(40000), static_cast<int32_t>(line.size() + 1));
+  EXPECT_EQ(starts(40001), starts(40000) + 11);
+  EXPECT_EQ(starts(40002), starts(40001));
+  EXPECT_EQ(file.entitys[40002].text, " = c [] = d []");
+}
+
+TEST_F(FgdFileTest, ADefinitionKeepsItsTextAfterTheFileIsGone) {
+  std::optional<FGDEntity> kept;
+  {
+    const FGDFile file(Write("@A = one [ k ]\n"));
+    kept = file.entitys.at(0);
+  }
+  EXPECT_EQ(kept->text, "@A = one [ k ]");
 }
 
 TEST_F(FgdFileTest, ReadsDefinitionsInFileOrder) {
