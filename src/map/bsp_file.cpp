@@ -233,15 +233,24 @@ void BSPFile::Rebuild() {
   }
   for (size_t t = 0; t < spawn_points.size(); ++t) spawn_points[t].resize(counts[t]);
 
-  for (Face& face : faces) face.in_brush_entity = 0;
+  // Each brush entity's face range is counted in where it starts and out where it ends, so that
+  // many entities that own one large model cost no more than one.
   const int64_t face_count = static_cast<int64_t>(faces.size());
+  std::vector<int32_t> starting(faces.size() + 1, 0);
   for (const Entity& e : entities) {
     const int32_t m = ModelOf(e);
     if (m < 0) continue;
     const int64_t first = std::max<int64_t>(models[m].first_face, 0);
     const int64_t last = std::min<int64_t>(int64_t{models[m].first_face} + models[m].face_count,
                                            face_count);
-    for (int64_t f = first; f < last; ++f) faces[f].in_brush_entity = 1;
+    if (first >= last) continue;
+    ++starting[first];
+    --starting[last];
+  }
+  int32_t covering = 0;
+  for (int64_t f = 0; f < face_count; ++f) {
+    covering += starting[f];
+    faces[f].in_brush_entity = covering > 0 ? 1 : 0;
   }
 }
 

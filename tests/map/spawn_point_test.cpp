@@ -332,5 +332,23 @@ TEST_F(SpawnPointTest, ModelsTheMapLacksCountAsNoModel) {
   EXPECT_EQ(MarkedFaces(map), expected);
 }
 
+TEST_F(SpawnPointTest, OverlappingAndSharedModelsMarkTheirFacesOnce) {
+  BspBuilder builder = RoomBuilder("");
+  builder.AddModel(4, 6);   // model 3: the world's last faces and the door's first
+  builder.AddModel(10, 0);  // model 4: no faces
+  std::string entities = kWorld;
+  for (int k = 0; k < 1000; ++k) entities += Block({{"classname", "func_wall"}, {"model", "*3"}});
+  entities += Block({{"classname", "func_wall"}, {"model", "*4"}});
+  builder.SetEntities(entities);
+  BSPFile map(builder.Build(), config);
+  EXPECT_EQ(map.listed_brushes.size(), 1001u);
+  EXPECT_EQ(MarkedFaces(map), Range(4, 6));
+
+  map.AddEntity("{\"classname\" \"func_door\" \"model\" \"*2\"}");
+  std::vector<int> expected = Range(4, 6);
+  for (const int f : Range(12, 6)) expected.push_back(f);
+  EXPECT_EQ(MarkedFaces(map), expected);
+}
+
 }  // namespace
 }  // namespace tarnwick::test
