@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds everything with the sanitizers and runs the whole test suite under its own virtual display.
+# Builds everything with the sanitizers, runs the whole test suite under its own virtual display,
+# then runs the fuzz targets briefly.
 set -euo pipefail
 root=$(cd "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/.." && pwd)
 source "$root/scripts/deps.sh"
@@ -8,3 +9,5 @@ cd "$root"
 cmake --preset test >/dev/null
 cmake --build --preset test
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --preset test
+# Then every fuzz target for 20 seconds over its seeds and the inputs of earlier findings.
+bash "$root/fuzz/run.sh" 20
