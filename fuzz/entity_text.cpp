@@ -1,5 +1,6 @@
 // Any bytes as the text of a new entity on a small valid map, then every entity written back. An
-// entity whose text parsed and was written back must parse again to the same fields.
+// entity whose text parsed and was written back must parse again to the same fields, and the map
+// must save and load again with the same texts.
 #include <cstdio>
 #include <cstdlib>
 
@@ -53,6 +54,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       again.has_angle != added.has_angle || again.has_model != added.has_model ||
       again.model != added.model) {
     std::fprintf(stderr, "entity_text: the written-back text parses to other fields\n");
+    std::abort();
+  }
+  // The map with the new entity saves, and loads again with the same texts.
+  const std::string path = fuzz::ScratchFolder() + "/entity.bsp";
+  map.SaveFile(path);
+  std::vector<std::string> texts, again_texts;
+  for (const Entity& e : map.entities) texts.push_back(e.text);
+  try {
+    const BSPFile reloaded(fuzz::ReadBack(path), map.config);
+    for (const Entity& e : reloaded.entities) again_texts.push_back(e.text);
+  } catch (const Error& e) {
+    std::fprintf(stderr, "entity_text: the saved map does not load: %s\n", e.what());
+    std::abort();
+  }
+  if (again_texts != texts) {
+    std::fprintf(stderr, "entity_text: the saved map holds other entity texts\n");
     std::abort();
   }
   return 0;

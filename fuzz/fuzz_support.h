@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tarnwick::fuzz {
 
@@ -19,6 +20,9 @@ class InputFile {
   int fd_ = -1;
   std::string path_;
 };
+
+// The bytes of a file, or none when it cannot be read.
+std::vector<uint8_t> ReadBack(const std::string& path);
 
 // An empty folder of this process, removed at exit; in memory where the system offers it, since
 // every save flushes its files.
