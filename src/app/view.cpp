@@ -31,7 +31,17 @@ void GLView::initializeGL() {
   if (ready_) form_->SetUpOpenGL();
 }
 
-void GLView::paintGL() { form_->FormPaint(); }
+namespace {
+// True while the view paints itself: the frame drawn then is the one shown, and asking for
+// another paint from within it would redraw for ever.
+bool painting = false;
+}  // namespace
+
+void GLView::paintGL() {
+  painting = true;
+  form_->FormPaint();
+  painting = false;
+}
 
 void GLView::mousePressEvent(QMouseEvent* event) {
   form_->FormMouseDown(event->buttons() & Qt::LeftButton);
@@ -228,7 +238,7 @@ void TForm1::RenderView() {
     }
   }
   glFlush();
-  view->update();
+  if (!painting) view->update();
 }
 
 void TForm1::LightingModeComboBoxChange() {
