@@ -7,6 +7,7 @@
 // scroll bar changed to a different value runs its handler.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -113,7 +114,8 @@ class Memo : public QPlainTextEdit {
   void Clear() { clear(); }
   void AddLine(const std::string& line) { appendPlainText(QString::fromLatin1(line)); }
   std::vector<std::string> Lines() const;
-  int FontSize() const { return font().pointSize(); }
+  // In points, also when the font was given in pixels (as the program gives its own).
+  int FontSize() const { return QFontInfo(font()).pointSize(); }
   void SetFontSize(int size);
 };
 
