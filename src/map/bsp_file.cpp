@@ -57,16 +57,6 @@ const ConfigEntity* FindGroup(const Config& config, const std::string& class_nam
 
 namespace {
 
-// Whether a block's text holds a "{" outside quotes besides the one it starts with.
-bool HasInnerBrace(const std::string& text) {
-  bool quoted = false;
-  for (size_t p = 1; p < text.size(); ++p) {
-    if (text[p] == '"') quoted = !quoted;
-    if (text[p] == '{' && !quoted) return true;
-  }
-  return false;
-}
-
 // Decodes a lump of fixed-size records. Every record must end at least one byte before the end of
 // the file, so checking the last one settles them all (and bounds the allocation by the file).
 template <class T, class Decode>

@@ -9,7 +9,9 @@
 namespace tarnwick {
 namespace {
 
-[[noreturn]] void Fail(const char* reason) { throw Error(std::string("Entity::Read (") + reason + ")"); }
+[[noreturn]] void Fail(const char* reason) {
+  throw Error(std::string("Entity::Read (") + reason + ")");
+}
 
 // Where the quoted value that follows the quoted `key` starts in `block`, or npos when the block
 // lacks the key. The key may stand anywhere, as a key or as a value.
@@ -203,13 +205,23 @@ void Entity::WriteBack() {
   };
   Entity before, after;
   if (read(text, before) &&
-      (!read(result, after) || after.class_name != before.class_name ||
-       after.has_origin != before.has_origin || after.has_angles != before.has_angles ||
-       after.has_angle != before.has_angle || after.has_model != before.has_model ||
-       after.model != before.model || after.wads != before.wads)) {
+      (!read(result, after) || HasInnerBrace(result) != HasInnerBrace(text) ||
+       after.class_name != before.class_name || after.has_origin != before.has_origin ||
+       after.has_angles != before.has_angles || after.has_angle != before.has_angle ||
+       after.has_model != before.has_model || after.model != before.model ||
+       after.wads != before.wads)) {
     return;
   }
   text = std::move(result);
+}
+
+bool HasInnerBrace(std::string_view text) {
+  bool quoted = false;
+  for (size_t p = 1; p < text.size(); ++p) {
+    if (text[p] == '"') quoted = !quoted;
+    if (text[p] == '{' && !quoted) return true;
+  }
+  return false;
 }
 
 }  // namespace tarnwick

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarnwick {
@@ -36,5 +37,9 @@ struct Entity {
   std::vector<std::string> wads;
   std::string text;  // the block from its "{" through its "}", carriage returns dropped
 };
+
+// Whether a block's text holds a "{" outside quotes besides the one it starts with. Blocks do not
+// nest: the saved lump of such a block would not split into the same blocks again.
+bool HasInnerBrace(std::string_view text);
 
 }  // namespace tarnwick

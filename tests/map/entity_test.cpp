@@ -268,7 +268,10 @@ TEST(EntityWriteBackTest, ALineIsNotRewrittenWhenThatWouldMakeTheTextAnotherEnti
   for (const std::string& text :
        {std::string("{\"classname\" \"a\"\n\"origin\" \"1 2 3\" \"\n}\"\n}"),
         std::string("{\n\"origin\" \"1 2 3\" \"classname\" \"a\"\n}"),
-        std::string("{\"classname\" \"a\"\n\"angle\" \"5\" \"model\" \"*2\"\n}")}) {
+        std::string("{\"classname\" \"a\"\n\"angle\" \"5\" \"model\" \"*2\"\n}"),
+        // Two odd quotes: the block still closes at its end, but the quoted "{" between them
+        // would stand outside quotes.
+        std::string("{\"classname\" \"a\"\n\"origin\" \"1 2 3\" \"\n{\n\"angle\" \"5\" \"\n}")}) {
     Entity e = Parse(text);
     e.origin = {7, 8, 9};
     e.angle = 90;
