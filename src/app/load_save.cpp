@@ -87,6 +87,10 @@ void TForm1::RecompileEntityLists(bool with_polys) {
 
 void TForm1::LoadFile(std::vector<uint8_t> raw_file_) {
   bsp_file.reset();
+  // The point editor's list holds indexes into the map that goes; it is filled again from the
+  // new one when its tab is shown.
+  EntityListBox->Clear();
+  point_count = 0;
   RenderView();  // until the new map stands there is none: a failed load leaves a black view
   if (raw_file_.empty()) throw Error("LoadFile Error (file_size_<=0)");
   bsp_file = std::make_unique<BSPFile>(std::move(raw_file_), config);

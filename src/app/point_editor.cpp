@@ -15,6 +15,12 @@ void TForm1::FillEntityTypes() {
     }
   }
   EntityTypeComboBox->SetItemIndex(0);
+  // With no class left to choose, the entities listed last stand for nothing: the entity list
+  // goes too, or the frames would draw its indexes into a map that has changed since.
+  if (EntityTypeComboBox->Count() == 0) {
+    EntityListBox->Clear();
+    point_count = 0;
+  }
 }
 
 void TForm1::EntityTypeComboBoxChange() {
@@ -45,6 +51,8 @@ void TForm1::DeleteEntityClick() {
                           !FindGroup(config, bsp_file->entities[index].class_name);
     try {
       bsp_file->DeleteEntity(index);
+      // The entity editor's list holds indexes, which have moved down past the deleted one.
+      SearchEntitys();
       RecompileEntityLists(unlisted);
     } catch (const Error& e) {
       ShowError(e.what());
