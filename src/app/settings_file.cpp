@@ -1,4 +1,6 @@
 // settings.twk: the windows' places, the view values, the drawing choices and the last paths.
+#include <QScreen>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -19,17 +21,23 @@ int32_t Truncate(float value) {
   return static_cast<int32_t>(value);
 }
 
-// Sets one of a window's left, top, width and height; each takes effect at once.
+// Sets one of a window's left, top, width and height; each takes effect at once, within what the
+// window system allows. A window is no larger than the desktop (which also keeps the 3D view
+// within what OpenGL can draw), and Qt keeps its right and bottom edges as ints, so a place is
+// held where they still fit.
 void SetBound(QWidget* window, int which, int32_t value) {
+  const int place = std::clamp<int32_t>(value, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  const QSize desktop = window->screen() ? window->screen()->virtualSize()
+                                         : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   switch (which) {
     case 0:
-      return window->move(value, window->y());
+      return window->move(place, window->y());
     case 1:
-      return window->move(window->x(), value);
+      return window->move(window->x(), place);
     case 2:
-      return window->resize(value, window->height());
+      return window->resize(std::min(value, desktop.width()), window->height());
     case 3:
-      return window->resize(window->width(), value);
+      return window->resize(window->width(), std::min(value, desktop.height()));
   }
 }
 
@@ -42,8 +50,18 @@ void TForm1::ReadSettingsFile() {
   for (int i = 0; i < settings->numbers_read; ++i) {
     const int32_t n = settings->numbers[i];
     if (i < 12) {
+      const int which = i / 4;
       QWidget* windows[] = {this, help, picker};
-      SetBound(windows[i / 4], i % 4, n);
+      QWidget* window = windows[which];
+      if (!window) continue;
+      const QRect before = window->geometry();
+      SetBound(window, i % 4, n);
+      // A hidden window hears of its new place only once shown; the help window and the picker
+      // record every change at once, shown or not, or a run that never opens them loses it.
+      if (window->geometry() != before) {
+        if (which == 1) help->FormResize();
+        if (which == 2) picker->FormResize();
+      }
     } else if (i < 17) {
       ui::Edit* edits[] = {OffsetEdit, FrontPlanEdit, BackPlanEdit, SpeadEdit, MinDisEdit};
       edits[i - 12]->SetText(std::to_string(n));
@@ -58,6 +76,8 @@ void TForm1::ReadSettingsFile() {
       DrawEntitys->setChecked(n & 2);
     }
   }
+  // A file cut short among the numbers holds no paths: the current ones stay.
+  if (settings->numbers_read < Settings::kNumberCount) return;
   last_map_path = settings->last_map_path;
   last_fgd_path = settings->last_fgd_path;
 }
