@@ -1,0 +1,18 @@
+// The windows and the network classes need an application object before any test runs.
+#include <QApplication>
+#include <QNetworkProxy>
+#include <QNetworkProxyFactory>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+  // Kept to the end of the process: destroying it closes the display, Mesa then unloads its
+  // driver, and the leak report could no longer name the driver's own allocations to skip them.
+  static int qt_argc = argc;
+  static QApplication* app = new QApplication(qt_argc, argv);
+  (void)app;
+  // Only the tests' own server on 127.0.0.1 is ever asked: no proxy from the environment.
+  QNetworkProxyFactory::setUseSystemConfiguration(false);
+  QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
