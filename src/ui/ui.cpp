@@ -117,7 +117,14 @@ void ListBox::SetItemIndex(int index) {
 }
 
 void ListBox::mousePressEvent(QMouseEvent* event) {
+  const int row = currentRow();
   QListWidget::mousePressEvent(event);
+  // A click on another item runs the click handler through the row change; a click on the item
+  // already selected changes no row, and is a click all the same.
+  if (on_click && row >= 0 && currentRow() == row &&
+      itemAt(event->position().toPoint()) == item(row)) {
+    on_click();
+  }
   if (on_mouse_down) on_mouse_down(false);
 }
 
