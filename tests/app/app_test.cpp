@@ -1,6 +1,8 @@
 #include "app_test.h"
 
 #include <QApplication>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QScrollBar>
 #include <cmath>
@@ -197,6 +199,28 @@ void AppTest::Search(const std::string& text, int type) {
   form_->SearchEdit->SetText(text);
   form_->SearchComboBox->SetItemIndex(type);
   form_->SearchComboBoxChange();
+}
+
+void AppTest::Click(ui::ListBox* list, int row, bool twice, Qt::MouseButton button) {
+  const QPoint at = list->visualItemRect(list->item(row)).center();
+  const QPoint global = list->viewport()->mapToGlobal(at);
+  std::vector<QEvent::Type> events = {QEvent::MouseButtonPress, QEvent::MouseButtonRelease};
+  if (twice) events.insert(events.end(), {QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease});
+  for (const QEvent::Type type : events) {
+    const bool down = type != QEvent::MouseButtonRelease;
+    QMouseEvent event(type, at, global, button, down ? button : Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(list->viewport(), &event);
+  }
+}
+
+void AppTest::Type(ui::Edit* edit, const std::string& text) {
+  edit->selectAll();
+  for (const char c : text) Key(edit, c);
+}
+
+void AppTest::Key(QWidget* widget, char key) {
+  QKeyEvent event(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(key)));
+  QApplication::sendEvent(widget, &event);
 }
 
 std::vector<std::string> AppTest::ClassNames() const {

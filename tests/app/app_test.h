@@ -121,6 +121,13 @@ class AppTest : public ::testing::Test {
   void PickFound(int index);   // in the entity editor's list
   void Search(const std::string& text, int type);
 
+  // The user clicks list item `row` with the mouse, once or twice.
+  static void Click(ui::ListBox* list, int row, bool twice = false,
+                    Qt::MouseButton button = Qt::LeftButton);
+  // The user selects the text of an edit and types `text` over it, key by key.
+  static void Type(ui::Edit* edit, const std::string& text);
+  static void Key(QWidget* widget, char key);
+
   // The entity text as the map holds it.
   const Entity& EntityAt(int index) const { return form_->bsp_file->entities.at(index); }
   std::vector<std::string> ClassNames() const;

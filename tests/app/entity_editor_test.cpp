@@ -255,5 +255,30 @@ TEST_F(AppEntityEditor, EnterAppliesTheFontSizeToBothTexts) {
   }
 }
 
+TEST_F(AppEntityEditor, ChoosingAnotherEntityDropsTheEditsNotApplied) {
+  TForm1& form = StartEditing();
+  PickFound(10);
+  const Lines shown = form.Memo1->Lines();
+  Type({"{", "\"classname\" \"info_target\"", "\"origin\" \"9 9 9\"", "}"});
+  PickFound(0);
+  PickFound(10);
+  EXPECT_EQ(form.Memo1->Lines(), shown);
+  EXPECT_EQ(EntityAt(10).origin, (std::array<float, 3>{0, 300, 0}));
+}
+
+TEST_F(AppEntityEditor, ATextWithAZeroByteIsReportedWhenShown) {
+  BspBuilder map = RoomMapBuilder();
+  map.SetEntities(Block({{"classname", "worldspawn"}}) +
+                  Block({{"classname", "info_null"}, {"note", std::string("a\0b", 3)}}));
+  TForm1& form = StartWith(map.Build());
+  ShowTab(2);
+  EXPECT_EQ(TakeMessages(), std::vector<Message>{});
+  PickFound(1);
+  EXPECT_EQ(TakeMessages(),
+            std::vector<Message>{
+                ErrorBox("TForm1::RefreshEntity (Entity end found befor entity was scanned)")});
+  EXPECT_EQ(form.bsp_file->GetEntityCount(), 2);
+}
+
 }  // namespace
 }  // namespace tarnwick::test

@@ -1,8 +1,5 @@
 // The cache picker: the maps of a cache listed on load, a double click loading one, and what a
 // damaged or closed cache does.
-#include <QApplication>
-#include <QMouseEvent>
-
 #include "app_test.h"
 #include "support/gcf_writer.h"
 
@@ -39,18 +36,8 @@ class AppPicker : public AppTest {
     uint32_t room = 0, lights = 0;
   };
 
-  // The user double-clicks list item `row` with the mouse.
-  void DoubleClick(int row) {
-    ui::ListBox* list = picker_->ListBox1;
-    const QPoint at = list->visualItemRect(list->item(row)).center();
-    const QPoint global = list->viewport()->mapToGlobal(at);
-    for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
-                            QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
-      const bool down = type != QEvent::MouseButtonRelease;
-      QMouseEvent event(type, at, global, Qt::LeftButton, down ? Qt::LeftButton : Qt::NoButton,
-                        Qt::NoModifier);
-      QApplication::sendEvent(list->viewport(), &event);
-    }
+  void DoubleClick(int row, Qt::MouseButton button = Qt::LeftButton) {
+    Click(picker_->ListBox1, row, true, button);
   }
 };
 
@@ -69,8 +56,8 @@ TEST_F(AppPicker, ACacheListsItsMapsAndADoubleClickLoadsOne) {
                                                        int32_t(cache.layout.first_entry[cache.lights])}));
 
   // A single click only selects.
-  picker().ListBox1->SetItemIndex(1);
-  picker().ListBox1MouseDown(false);
+  Click(picker().ListBox1, 1);
+  EXPECT_EQ(picker().ListBox1->ItemIndex(), 1);
   EXPECT_TRUE(picker().isVisible());
   EXPECT_EQ(form.bsp_file, nullptr);
 
@@ -85,8 +72,10 @@ TEST_F(AppPicker, ACacheListsItsMapsAndADoubleClickLoadsOne) {
   EXPECT_FALSE(Frame(form).IsBlack());
   // The cache stays open: another map can be picked.
   EXPECT_TRUE(form.gcf.IsOpen());
+  // Any button's double click picks.
   picker().show();
-  DoubleClick(0);
+  picker().ListBox1->SetItemIndex(0);
+  DoubleClick(0, Qt::RightButton);
   ASSERT_NE(form.bsp_file, nullptr);
   EXPECT_EQ(form.bsp_file->raw_file, RoomMap());
   EXPECT_EQ(form.SpawnPointListBox->Count(), 3);

@@ -216,5 +216,27 @@ TEST_F(AppPointEditor, SixHundredLightsAreAllListedAndEachShowsItsOwnPosition) {
   EXPECT_EQ(form.Memo1->Lines().at(2), "\"origin\" \"550 1100 8\"");
 }
 
+TEST_F(AppPointEditor, EachTabsFieldsShowThatTabsSelection) {
+  TForm1& form = StartWith(RoomMap());
+  ShowTab(1);
+  PickEntityType(3);
+  PickEntity(1);
+  ASSERT_EQ(form.SPosXEdit->Text(), "100.00");
+  // Back in the spawn-point tab the fields show its own first start, with its yaw.
+  ShowTab(0);
+  EXPECT_EQ(form.SPosXEdit->Text(), "-300.00");
+  EXPECT_EQ(form.SPAngleEditY->Text(), "90.00");
+  EXPECT_TRUE(form.SPAngleEditY->isEnabled());
+  PickSpawnPoint(2);
+  ASSERT_EQ(form.SPosXEdit->Text(), "100.40");
+  // And here the point editor's: its list starts again at the first class's first entity.
+  ShowTab(1);
+  EXPECT_EQ(form.SPosXEdit->Text(), "-300.00");
+  EXPECT_EQ(form.SPAngleEditY->Text(), "90.00");
+  form.SPosXEdit->SetText("-301");
+  EXPECT_EQ(EntityAt(1).origin[0], -301);
+  EXPECT_EQ(EntityAt(3).origin[0], 100.4f);
+}
+
 }  // namespace
 }  // namespace tarnwick::test

@@ -79,6 +79,15 @@ TEST_F(AppSpawnEditor, TypingIntoTheFieldsMovesAndTurnsTheSpawnPoint) {
   PickSpawnType(0);
   EXPECT_EQ(form.SpawnPointListBox->Item(0), "01 (-5,200,24)");
 
+  // Typed key by key, the spawn point follows every keystroke that makes a number.
+  PickSpawnPoint(1);
+  form.SPosYEdit->selectAll();
+  for (const auto& [key, y] : {std::pair{'-', -200.f}, {'1', -1.f}, {'2', -12.f}, {'8', -128.f}}) {
+    Key(form.SPosYEdit, key);
+    EXPECT_EQ(Spawn(0, 1).origin, (Origin{-300, y, 0})) << key;
+  }
+  EXPECT_EQ(form.SPosYEdit->Text(), "-128");
+
   // A spawn point with an "angle" key keeps it.
   PickSpawnType(1);
   form.SPAngleEditY->SetText("90");
@@ -285,6 +294,40 @@ TEST_F(AppSpawnEditor, TheWallCheckFindsWallsWhicheverWayTheyFaceUntilTheNextEdi
   form.MinDisEdit->SetText("50");
   form.SPWallCheckClick();
   EXPECT_EQ(Spawn(0, 0).blocked, 0u);
+  EXPECT_EQ(Spawn(0, 1).blocked, 0u);
+}
+
+TEST_F(AppSpawnEditor, ClickingAnItemShowsItAgainEvenWhenItIsSelected) {
+  TForm1& form = StartWith(RoomMap());
+  Click(form.SpawnPointListBox, 2);
+  EXPECT_EQ(form.SpawnPointListBox->ItemIndex(), 2);
+  EXPECT_EQ(form.SPosXEdit->Text(), "100.40");
+  Type(form.SPosXEdit, "abc");  // not a number: ignored, and left in the field
+  EXPECT_EQ(Spawn(0, 2).origin[0], 100.4f);
+  Click(form.SpawnPointListBox, 2);
+  EXPECT_EQ(Fields(), (FieldTexts{"100.40", "-20.00", "36.70", "-10.00"}));
+  EXPECT_NE(EntityOf(0, 2).text.find("\"origin\" \"100.4 -20 36.7\""), std::string::npos);
+}
+
+TEST_F(AppSpawnEditor, TheWallCheckTestsTheCubeAsDrawnTurnedByTheYaw) {
+  TForm1& form = StartWith(RoomMap());
+  // 55 units from the west wall: the cube of side 90 clears it facing along an axis, but its
+  // corners reach 63.6 units out when turned by 45 degrees.
+  PickSpawnPoint(1);
+  form.SPosXEdit->SetText("-457");
+  form.SPWallCheckClick();
+  EXPECT_EQ(Spawn(0, 1).blocked, 0u);
+  const QRect square = Frame(form).Bounds(kYellow);
+  form.SPAngleEditY->SetText("45");
+  form.SPWallCheckClick();
+  EXPECT_EQ(Spawn(0, 1).blocked, 1u);
+  // Drawn turned: wider than the square, reaching past the wall's line at x = -512.
+  const Frame frame(form);
+  const QRect turned = frame.Bounds(kRed);
+  EXPECT_NEAR(double(turned.width()) / square.width(), 1.41, 0.2);
+  EXPECT_LT(turned.left(), frame.Project(-512, 0, 45).x());
+  form.SPAngleEditY->SetText("90");
+  form.SPWallCheckClick();
   EXPECT_EQ(Spawn(0, 1).blocked, 0u);
 }
 

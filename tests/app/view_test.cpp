@@ -1,5 +1,7 @@
 // What the frame shows: the drawing modes, the brush-entity faces, the lights, the entity editor's
 // empty frame and the model viewer's highlight.
+#include <tuple>
+
 #include "app_test.h"
 
 namespace tarnwick::test {
@@ -110,6 +112,23 @@ TEST_F(AppView, TheModelViewerHighlightsTheChosenModel) {
   frame = Frame(form);
   EXPECT_EQ(frame.Count(Highlight, frame.viewport()), 0);
   EXPECT_TRUE(frame.Has(qRgb(255, 255, 255)));
+}
+
+TEST_F(AppView, TheViewportFollowsGLPanelWhenTheWindowGrows) {
+  TForm1& form = StartWith(RoomMap());
+  form.resize(900, 700);
+  // GLPanel takes all the growth, measured from the size the window is laid out for.
+  EXPECT_EQ(form.GLPanel->size(), QSize(499 + 900 - 612, 270 + 700 - 405));
+  const Frame frame(form);
+  for (const auto& [rgb, x, y] : {std::tuple{kGreen, 0.f, 0.f}, {kYellow, -300.f, 200.f},
+                                  {kBlue, 300.f, -250.f}}) {
+    const QRect bounds = frame.Bounds(rgb);
+    EXPECT_TRUE(bounds.adjusted(-3, -3, 3, 3).contains(frame.Project(x, y, 0)))
+        << x << ", " << y;
+  }
+  // The window does not shrink below its first size.
+  form.resize(300, 200);
+  EXPECT_EQ(form.size(), QSize(620, 440));
 }
 
 }  // namespace
