@@ -12,7 +12,9 @@
 
 namespace tarnwick::test {
 
-std::string DataFile(const std::string& name) { return std::string(TARNWICK_DATA) + "/" + name; }
+std::string DataFile(const std::string& name) {
+  return std::string(TARNWICK_DATA) + "/" + name;
+}
 
 BspBuilder RoomMapBuilder() {
   BspBuilder map;
@@ -40,7 +42,9 @@ BspBuilder RoomMapBuilder() {
   return map;
 }
 
-std::vector<uint8_t> RoomMap() { return RoomMapBuilder().Build(); }
+std::vector<uint8_t> RoomMap() {
+  return RoomMapBuilder().Build();
+}
 
 Frame::Frame(TForm1& form)
     : image_(form.view->grabFramebuffer().convertToFormat(QImage::Format_ARGB32_Premultiplied)),
@@ -48,7 +52,8 @@ Frame::Frame(TForm1& form)
       camera_(form.camera_pos),
       offset_(form.view_offset),
       fov_(static_cast<float>(form.ScaleBar->value()) * 0.1f),
-      aspect_(static_cast<float>(form.GLPanel->width()) / static_cast<float>(form.GLPanel->height())) {
+      aspect_(static_cast<float>(form.GLPanel->width()) /
+              static_cast<float>(form.GLPanel->height())) {
   EXPECT_FALSE(image_.isNull()) << "the view has no framebuffer";
   EXPECT_TRUE(image_.rect().contains(viewport_));
 }
@@ -168,7 +173,9 @@ std::vector<Message> AppTest::TakeMessages() {
   return taken;
 }
 
-void AppTest::ShowTab(int tab) { form_->PageControl1->setCurrentIndex(tab); }
+void AppTest::ShowTab(int tab) {
+  form_->PageControl1->setCurrentIndex(tab);
+}
 
 void AppTest::PickSpawnType(int type) {
   form_->SpawnPointBox->SetItemIndex(type);

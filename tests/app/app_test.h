@@ -30,7 +30,9 @@ struct Message {
 inline void PrintTo(const Message& m, std::ostream* os) {
   *os << '"' << m.text << "\" captioned \"" << m.caption << '"';
 }
-inline Message ErrorBox(const std::string& text) { return {text, "Error"}; }
+inline Message ErrorBox(const std::string& text) {
+  return {text, "Error"};
+}
 
 // A file of the repository's data folder.
 std::string DataFile(const std::string& name);

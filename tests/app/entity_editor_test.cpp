@@ -124,7 +124,8 @@ TEST_F(AppEntityEditor, FgdDefinitionsAreShownBesideTheText) {
   EXPECT_NE(form.fgd_file, nullptr);
   Answer(Path("missing.fgd"));
   form.LoadFDGButtonClick();
-  EXPECT_EQ(TakeMessages(), std::vector<Message>{ErrorBox("FGDFile::FGDFile (Could Not Open File)")});
+  EXPECT_EQ(TakeMessages(),
+            std::vector<Message>{ErrorBox("FGDFile::FGDFile (Could Not Open File)")});
   EXPECT_EQ(form.fgd_file, nullptr);
   EXPECT_EQ(form.last_fgd_path, Path("missing.fgd"));
   PickFound(0);
@@ -134,8 +135,8 @@ TEST_F(AppEntityEditor, FgdDefinitionsAreShownBesideTheText) {
 TEST_F(AppEntityEditor, ScanEntityAppliesTheEditedTextAndMovesTheEntityLast) {
   TForm1& form = StartEditing();
   Search("info_target", 3);
-  Type({"{", "\"classname\" \"info_target\"", "\"origin\" \"1 2 3\"", "\"targetname\" \"t1\"",
-        "}"});
+  Type(
+      {"{", "\"classname\" \"info_target\"", "\"origin\" \"1 2 3\"", "\"targetname\" \"t1\"", "}"});
   form.ScanEntityClick();
   EXPECT_EQ(TakeMessages(), std::vector<Message>{});
   ASSERT_EQ(form.bsp_file->GetEntityCount(), kRoomEntities);
@@ -162,8 +163,7 @@ TEST_F(AppEntityEditor, ScanEntityAppliesTheEditedTextAndMovesTheEntityLast) {
   EXPECT_EQ(form.bsp_file->GetSpawnPointCount(0), 2);
   EXPECT_EQ(ClassNames().back(), "info_player_starter");
   ShowTab(0);
-  EXPECT_EQ(Items(*form.SpawnPointListBox),
-            (Lines{"01 (-300,200,0)", "02 (100,-20,37)"}));
+  EXPECT_EQ(Items(*form.SpawnPointListBox), (Lines{"01 (-300,200,0)", "02 (100,-20,37)"}));
 }
 
 TEST_F(AppEntityEditor, ATextThatDoesNotApplyChangesNothing) {

@@ -69,8 +69,8 @@ TEST_F(AppLoadSave, ADamagedMapShowsTheLoadersMessageAndAMissingFileNothing) {
   std::vector<uint8_t> damaged = RoomMap();
   Truncate(damaged, 100);
   Load(Write("short.bsp", damaged));
-  EXPECT_EQ(TakeMessages(),
-            std::vector<Message>{ErrorBox("BSPFile::BSPFile (file_size_ to small to load header)")});
+  EXPECT_EQ(TakeMessages(), std::vector<Message>{
+                                ErrorBox("BSPFile::BSPFile (file_size_ to small to load header)")});
   EXPECT_EQ(form.bsp_file, nullptr);
 
   Load(Path("test.bsp"));

@@ -52,8 +52,9 @@ TEST_F(AppPicker, ACacheListsItsMapsAndADoubleClickLoadsOne) {
   EXPECT_EQ(picker().windowTitle().toStdString(), "SelectAFile (DoubleClick)");
   EXPECT_EQ(Items(*picker().ListBox1),
             (std::vector<std::string>{"zeta_room.bsp", "alpha_lights.bsp"}));
-  EXPECT_EQ(form.gcf_item_table, (std::vector<int32_t>{int32_t(cache.layout.first_entry[cache.room]),
-                                                       int32_t(cache.layout.first_entry[cache.lights])}));
+  EXPECT_EQ(form.gcf_item_table,
+            (std::vector<int32_t>{int32_t(cache.layout.first_entry[cache.room]),
+                                  int32_t(cache.layout.first_entry[cache.lights])}));
 
   // A single click only selects.
   Click(picker().ListBox1, 1);
@@ -163,7 +164,8 @@ TEST_F(AppPicker, AMapWhoseChainBreaksOrThatIsTooLargeIsNotLoaded) {
   Load(Write("broken.gcf", broken));
   ASSERT_EQ(picker().ListBox1->Count(), 2);
   DoubleClick(0);
-  EXPECT_EQ(TakeMessages(), std::vector<Message>{ErrorBox("GCF::ExtractItem (broken block chain)")});
+  EXPECT_EQ(TakeMessages(),
+            std::vector<Message>{ErrorBox("GCF::ExtractItem (broken block chain)")});
   ASSERT_NE(form.bsp_file, nullptr);  // the map loaded before stays
   EXPECT_EQ(form.bsp_file->raw_file, LightsMap());
   EXPECT_FALSE(picker().isVisible());

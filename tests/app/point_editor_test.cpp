@@ -135,11 +135,10 @@ TEST_F(AppPointEditor, AfterADeletionTheEntityEditorShowsTheEntitiesItNames) {
   const std::string class_name = item.substr(item.find('(') + 1, item.size() - item.find('(') - 2);
   EXPECT_EQ(form.Memo1->Lines().at(1), "\"classname\" \"" + class_name + "\"");
   form.ScanEntityClick();
-  EXPECT_EQ(ClassNames(), (std::vector<std::string>{"info_player_start", "info_player_start",
-                                                    "info_player_start", "info_player_deathmatch",
-                                                    "info_player_deathmatch", "func_door",
-                                                    "func_pendulum", "light", "info_target",
-                                                    "worldspawn"}));
+  EXPECT_EQ(ClassNames(), (std::vector<std::string>{
+                              "info_player_start", "info_player_start", "info_player_start",
+                              "info_player_deathmatch", "info_player_deathmatch", "func_door",
+                              "func_pendulum", "light", "info_target", "worldspawn"}));
 }
 
 TEST_F(AppPointEditor, AListEmptiedElsewhereIsNotDrawnWhenTheTabComesBack) {

@@ -101,8 +101,9 @@ TEST_F(AppStartup, WithoutConfigCfgThereAreNoSpawnPointTypes) {
 TEST_F(AppStartup, ABadConfigCfgShowsItsMessageAndLeavesTheTypesEmpty) {
   WriteFileBytes(Path("Config.cfg"), {'2', '\n'});
   TForm1& form = Start();
-  EXPECT_EQ(TakeMessages(), std::vector<Message>{ErrorBox(
-                                "Config::Read (ConfigVersionNumber(2) should = 3)\nLine(1)")});
+  EXPECT_EQ(
+      TakeMessages(),
+      std::vector<Message>{ErrorBox("Config::Read (ConfigVersionNumber(2) should = 3)\nLine(1)")});
   EXPECT_EQ(form.SpawnPointBox->Count(), 0);
 }
 

@@ -120,11 +120,10 @@ TEST_F(AppView, TheViewportFollowsGLPanelWhenTheWindowGrows) {
   // GLPanel takes all the growth, measured from the size the window is laid out for.
   EXPECT_EQ(form.GLPanel->size(), QSize(499 + 900 - 612, 270 + 700 - 405));
   const Frame frame(form);
-  for (const auto& [rgb, x, y] : {std::tuple{kGreen, 0.f, 0.f}, {kYellow, -300.f, 200.f},
-                                  {kBlue, 300.f, -250.f}}) {
+  for (const auto& [rgb, x, y] :
+       {std::tuple{kGreen, 0.f, 0.f}, {kYellow, -300.f, 200.f}, {kBlue, 300.f, -250.f}}) {
     const QRect bounds = frame.Bounds(rgb);
-    EXPECT_TRUE(bounds.adjusted(-3, -3, 3, 3).contains(frame.Project(x, y, 0)))
-        << x << ", " << y;
+    EXPECT_TRUE(bounds.adjusted(-3, -3, 3, 3).contains(frame.Project(x, y, 0))) << x << ", " << y;
   }
   // The window does not shrink below its first size.
   form.resize(300, 200);
