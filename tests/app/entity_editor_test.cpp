@@ -280,5 +280,17 @@ TEST_F(AppEntityEditor, ATextWithAZeroByteIsReportedWhenShown) {
   EXPECT_EQ(form.bsp_file->GetEntityCount(), 2);
 }
 
+TEST_F(AppEntityEditor, BytesAboveAsciiGoThroughTheTextUnchanged) {
+  BspBuilder map = RoomMapBuilder();
+  map.SetEntities(Block({{"classname", "worldspawn"}, {"message", "Caf\xe9 \xbb\xff"}}));
+  TForm1& form = StartWith(map.Build());
+  ShowTab(2);
+  const std::string text = EntityAt(0).text;
+  EXPECT_EQ(form.Memo1->Lines().at(2), "\"message\" \"Caf\xe9 \xbb\xff\"");
+  form.ScanEntityClick();
+  EXPECT_EQ(TakeMessages(), std::vector<Message>{});
+  EXPECT_EQ(EntityAt(0).text, text);
+}
+
 }  // namespace
 }  // namespace tarnwick::test

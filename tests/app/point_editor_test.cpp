@@ -237,5 +237,22 @@ TEST_F(AppPointEditor, EachTabsFieldsShowThatTabsSelection) {
   EXPECT_EQ(EntityAt(3).origin[0], 100.4f);
 }
 
+TEST_F(AppPointEditor, AnEntityWithBothYawKeysShowsAnglesAndTurnsTheCameraByAngle) {
+  BspBuilder map = RoomMapBuilder();
+  map.SetEntities(Block({{"classname", "worldspawn"}}) + Block({{"classname", "light_spot"},
+                                                                {"origin", "32 64 16"},
+                                                                {"angles", "0 30 0"},
+                                                                {"angle", "60"}}));
+  TForm1& form = StartWith(map.Build());
+  ShowTab(1);
+  EXPECT_EQ(form.SPAngleEditY->Text(), "30.00");
+  form.MoveHearClick();
+  EXPECT_EQ(form.camera_pos, (Origin{32, 64, 16}));
+  EXPECT_EQ(form.CPosAngleEdit->Text(), "60.00");
+  // A typed yaw goes to both keys.
+  form.SPAngleEditY->SetText("120");
+  EXPECT_NE(EntityAt(1).text.find("\"angles\" \"0 120 0\"\n\"angle\" \"120\""), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tarnwick::test

@@ -130,5 +130,17 @@ TEST_F(AppView, TheViewportFollowsGLPanelWhenTheWindowGrows) {
   EXPECT_EQ(form.size(), QSize(620, 440));
 }
 
+TEST_F(AppView, CullingHidesTheFacesTurnedAway) {
+  TForm1& form = StartWith(RoomMap());
+  form.DrawModeComboBox->SetItemIndex(2);
+  form.FormPaint();
+  const QImage culled = Frame(form).image();
+  form.CullingCheckBox->setChecked(false);
+  const QImage both_sides = Frame(form).image();
+  EXPECT_NE(both_sides, culled);
+  form.CullingCheckBox->setChecked(true);
+  EXPECT_EQ(Frame(form).image(), culled);
+}
+
 }  // namespace
 }  // namespace tarnwick::test
