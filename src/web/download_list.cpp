@@ -32,10 +32,16 @@ std::optional<std::string> Get(const std::string& url) {
   return body;
 }
 
+// A file that opens but cannot be read (a folder of that name, say) counts as one that cannot be
+// opened; the stream buffer reports such a read error by throwing.
 std::optional<std::string> ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return std::nullopt;
-  return std::string(std::istreambuf_iterator<char>(in), {});
+  try {
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  } catch (const std::ios_base::failure&) {
+    return std::nullopt;
+  }
 }
 
 // Whole lines only: text after the last line feed is no line. A CR before the LF is dropped.

@@ -324,14 +324,17 @@ TEST_F(DownloadListTest, TheListIsWrittenByteForByte) {
             One("Caf\xe9 pack\n\xff\xfe bytes\n\tTabbed \n\nafter a blank\n", kNewDownloads));
 }
 
+// The default site is asked through the local server as a proxy, so no name is ever looked up.
+class ProxyGuard {
+ public:
+  explicit ProxyGuard(quint16 port) {
+    QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, "127.0.0.1", port));
+  }
+  ~ProxyGuard() { QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy); }
+};
+
 TEST_F(DownloadListTest, AnEmptyOldListFallsBackToTheDefaultSite) {
-  // The default site is asked through a proxy at the local server, so no name is looked up.
-  struct ProxyGuard {
-    explicit ProxyGuard(quint16 port) {
-      QNetworkProxy::setApplicationProxy(QNetworkProxy(QNetworkProxy::HttpProxy, "127.0.0.1", port));
-    }
-    ~ProxyGuard() { QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy); }
-  } proxy(server_.Port());
+  ProxyGuard proxy(server_.Port());
   const std::string asked = std::string(kDefaultBaseUrl) + "/DownLoadList.txt";
   const std::string list = std::string(kDefaultBaseUrl) + "\nOne\nTwo\n";
   server_.Serve(asked, list);
@@ -348,6 +351,27 @@ TEST_F(DownloadListTest, AnEmptyOldListFallsBackToTheDefaultSite) {
   Check();
   EXPECT_EQ(messages_.shown, One("Two\n", kNewDownloads));
   EXPECT_EQ(server_.Requests(), (std::vector<std::string>{asked, asked}));
+}
+
+TEST_F(DownloadListTest, AnOldListThatCannotBeReadCountsAsNone) {
+  ProxyGuard proxy(server_.Port());
+  std::filesystem::create_directory(InBase("DownLoadList_old.txt"));
+  server_.Serve(std::string(kDefaultBaseUrl) + "/DownLoadList.txt", Url() + "\nOne\n");
+  Check();
+  EXPECT_EQ(messages_.shown, One("One\n", kNewDownloads));
+  EXPECT_EQ(help_base_url, Url());
+  EXPECT_TRUE(std::filesystem::is_directory(InBase("DownLoadList_old.txt")));
+}
+
+TEST_F(DownloadListTest, AListThatCannotBeKeptLeavesTheOldBaseAndStillWritesThePage) {
+  // The fetched list can be neither written nor read back: nothing is compared or announced.
+  std::filesystem::create_directory(InBase("DownLoadList.txt"));
+  Prepare("Known\n", Url() + "/moved\nKnown\nNew\n");
+  Check();
+  EXPECT_TRUE(messages_.shown.empty());
+  EXPECT_EQ(help_base_url, Url());
+  EXPECT_EQ(OldList(), Url() + "\nKnown\n");
+  EXPECT_EQ(ReadFile(InBase("Mossgate.html")), Page(Url()));
 }
 
 TEST_F(DownloadListTest, TheDefaultSiteIsAReservedName) {
