@@ -53,10 +53,14 @@ QVariant HtmlView::loadResource(int type, const QUrl& name) {
   if (type != QTextDocument::ImageResource || url.scheme() != "http") {
     return QTextBrowser::loadResource(type, name);
   }
-  // Images arrive later: the document takes them in and lays itself out again.
+  // Images arrive later: the document takes them in and lays itself out again. Each layout until
+  // then asks anew; one request per image is enough.
+  if (images_loading_.contains(url)) return {};
+  images_loading_.insert(url);
   QNetworkReply* reply = network_.get(QNetworkRequest(url));
-  connect(reply, &QNetworkReply::finished, this, [this, reply, name] {
+  connect(reply, &QNetworkReply::finished, this, [this, reply, name, url] {
     reply->deleteLater();
+    images_loading_.remove(url);
     QImage image;
     if (reply->error() == QNetworkReply::NoError && image.loadFromData(reply->readAll())) {
       document()->addResource(QTextDocument::ImageResource, name, image);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QNetworkAccessManager>
+#include <QSet>
 #include <QTextBrowser>
 #include <QUrl>
 #include <array>
@@ -34,6 +35,7 @@ class HtmlView : public QTextBrowser {
   QNetworkAccessManager network_;
   QUrl url_;
   QNetworkReply* page_ = nullptr;  // the page being loaded, if any
+  QSet<QUrl> images_loading_;
 };
 
 // The help page's last left, top, width and height, recorded on every hide and resize.

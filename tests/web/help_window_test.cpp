@@ -1,8 +1,11 @@
 #include "web/help_window.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
+#include <QTextDocument>
 #include <gtest/gtest.h>
 
 #include "local_server.h"
@@ -141,6 +144,42 @@ TEST_F(HelpWindowTest, WithoutABaseTheBarePathFailsInTheView) {
   EXPECT_TRUE(server_.Requests().empty());
   help.show();  // the window opens all the same
   EXPECT_TRUE(help.isVisible());
+}
+
+TEST_F(HelpWindowTest, ImagesOfThePageAreLoadedFromTheSite) {
+  QImage picture(8, 6, QImage::Format_RGB32);
+  picture.fill(Qt::red);
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  ASSERT_TRUE(picture.save(&buffer, "PNG"));
+  const std::string image_path = "/HL_Tarnwick/Help/images/keys.png";
+  server_.Serve(kHelpPath, "<p>The keys:</p><img src=\"images/keys.png\">");
+  server_.Serve(image_path, png.toStdString());
+
+  TForm3 help;
+  help.show();
+  const auto image = [&] {
+    return help.CppWebBrowser1->document()->resource(QTextDocument::ImageResource,
+                                                     QUrl("images/keys.png"));
+  };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return image().isValid(); }));
+  EXPECT_EQ(image().value<QImage>().size(), QSize(8, 6));
+  Settle();
+  EXPECT_GE(server_.Count(image_path), 1);
+  // At most once per page load, however many layouts ran before the image arrived.
+  EXPECT_LE(server_.Count(image_path), 2);
+  EXPECT_EQ(server_.Count(kHelpPath), 2);
+}
+
+TEST_F(HelpWindowTest, AWindowClosedWhileItsPageLoadsGoesQuietly) {
+  server_.Hang(kHelpPath);
+  {
+    TForm3 help;
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server_.Count(kHelpPath) == 1; }));
+  }
+  QTest::qWait(100);  // anything the closed window left behind runs now
+  EXPECT_TRUE(messages_.shown.empty());
 }
 
 // Bounds: recorded by the window on every move, resize and hide.
