@@ -27,8 +27,8 @@ int32_t Truncate(float value) {
 // held where they still fit.
 void SetBound(QWidget* window, int which, int32_t value) {
   const int place = std::clamp<int32_t>(value, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-  const QSize desktop = window->screen() ? window->screen()->virtualSize()
-                                         : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+  const QSize desktop =
+      window->screen() ? window->screen()->virtualSize() : QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
   switch (which) {
     case 0:
       return window->move(place, window->y());

@@ -12,9 +12,8 @@ std::array<int32_t, 4> help_window_bounds{};
 
 HtmlView::HtmlView(QWidget* parent) : QTextBrowser(parent) {
   setOpenLinks(false);  // links are followed here, as navigations of their own
-  connect(this, &QTextBrowser::anchorClicked, [this](const QUrl& link) {
-    Navigate(url_.resolved(link));
-  });
+  connect(this, &QTextBrowser::anchorClicked,
+          [this](const QUrl& link) { Navigate(url_.resolved(link)); });
 }
 
 void HtmlView::Navigate(const QUrl& url) {
@@ -41,8 +40,8 @@ void HtmlView::Load(bool navigation) {
       document()->setMetaInformation(QTextDocument::DocumentUrl, url_.toString());
       setHtml(QString::fromUtf8(reply->readAll()));
     } else {
-      setHtml("<p>The page " + url_.toString().toHtmlEscaped() + " could not be loaded: " +
-              reply->errorString().toHtmlEscaped() + "</p>");
+      setHtml("<p>The page " + url_.toString().toHtmlEscaped() +
+              " could not be loaded: " + reply->errorString().toHtmlEscaped() + "</p>");
     }
     if (navigation && on_navigate_complete) on_navigate_complete();
   });
@@ -93,6 +92,8 @@ void TForm3::moveEvent(QMoveEvent* event) {
   RecordBounds();
 }
 
-void TForm3::RecordBounds() { help_window_bounds = {x(), y(), width(), height()}; }
+void TForm3::RecordBounds() {
+  help_window_bounds = {x(), y(), width(), height()};
+}
 
 }  // namespace tarnwick

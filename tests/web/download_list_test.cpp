@@ -1,10 +1,10 @@
 #include "web/download_list.h"
 
-#include <QElapsedTimer>
-#include <QNetworkProxy>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
+#include <QNetworkProxy>
 #include <filesystem>
 
 #include "local_server.h"
@@ -42,7 +42,8 @@ std::string Page(const std::string& base) {
       "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">",
       "</head>",
       "<frameset rows=\"100%,*\" cols=\"100%\" border=\"0\" framespacing=\"0\">",
-      "<frame name=\"mask\" src=\"" + base + "/Mossgate.htm\" frameborder=\"NO\"scrolling=\"AUTO\">",
+      "<frame name=\"mask\" src=\"" + base +
+          "/Mossgate.htm\" frameborder=\"NO\"scrolling=\"AUTO\">",
       "</frameset>",
       "<noframes>",
       "<body bgcolor=\"#FFFFFF\">",
@@ -88,8 +89,7 @@ TEST_F(DownloadListTest, FirstListFromTheServerAnnouncesEveryEntry) {
   Check();
 
   EXPECT_EQ(server_.Requests(), std::vector<std::string>{"/DownLoadList.txt"});
-  EXPECT_EQ(messages_.shown,
-            One("Tarnwick 1.3\nSpawn pack\nMap pack two\n", kNewDownloads));
+  EXPECT_EQ(messages_.shown, One("Tarnwick 1.3\nSpawn pack\nMap pack two\n", kNewDownloads));
   EXPECT_EQ(help_base_url, Url());
   EXPECT_EQ(NewList(), list);
   EXPECT_EQ(OldList(), list);
@@ -141,8 +141,7 @@ TEST_F(DownloadListTest, ANewEntryListedTwiceIsAnnouncedTwice) {
 TEST_F(DownloadListTest, EntriesCompareWholeAndCaseSensitively) {
   Prepare("Spawn pack\nMap\n", Url() + "\nspawn pack\nSpawn pack \nMap\nMap 2\n");
   Check();
-  EXPECT_EQ(messages_.shown,
-            One("spawn pack\nSpawn pack \nMap 2\n", kNewDownloads));
+  EXPECT_EQ(messages_.shown, One("spawn pack\nSpawn pack \nMap 2\n", kNewDownloads));
 }
 
 TEST_F(DownloadListTest, TheOldBaseLineIsNoEntry) {
@@ -172,6 +171,16 @@ TEST_F(DownloadListTest, AMovedSiteIsUsedAtOnceAndAskedNextTime) {
   EXPECT_EQ(help_base_url, moved);
 }
 
+TEST_F(DownloadListTest, ABlankBaseLineInTheNewListKeepsTheOldBase) {
+  const std::string list = "\nEntry\n";
+  Prepare("", list);
+  Check();
+  EXPECT_EQ(messages_.shown, One("Entry\n", kNewDownloads));
+  EXPECT_EQ(help_base_url, Url());
+  EXPECT_EQ(ReadFile(InBase("Mossgate.html")), Page(Url()));
+  EXPECT_EQ(OldList(), list);  // the next start falls back to the default site
+}
+
 TEST_F(DownloadListTest, ALastLineWithoutItsLineFeedIsNoLine) {
   const std::string list = Url() + "\nComplete\nUnfinished";
   Prepare("", list);
@@ -194,10 +203,9 @@ TEST_F(DownloadListTest, OneLineWithoutLineFeedIsAnEmptyList) {
   server_.Serve("/DownLoadList.txt", "http://elsewhere.example");
   Check();
 
-  EXPECT_EQ(messages_.shown,
-            One("download_list.txt was empty\nplease delete it and restart the "
-                                  "application",
-                                  "Error"));
+  EXPECT_EQ(messages_.shown, One("download_list.txt was empty\nplease delete it and restart the "
+                                 "application",
+                                 "Error"));
   EXPECT_EQ(help_base_url, "");
   EXPECT_EQ(NewList(), "http://elsewhere.example");
   EXPECT_EQ(OldList(), old_list);
@@ -210,10 +218,9 @@ TEST_F(DownloadListTest, AnEmptyListIsAnErrorAndKeepsTheOldList) {
   server_.Serve("/DownLoadList.txt", "");
   Check();
 
-  EXPECT_EQ(messages_.shown,
-            One("download_list.txt was empty\nplease delete it and restart the "
-                                  "application",
-                                  "Error"));
+  EXPECT_EQ(messages_.shown, One("download_list.txt was empty\nplease delete it and restart the "
+                                 "application",
+                                 "Error"));
   EXPECT_EQ(help_base_url, "");
   EXPECT_TRUE(Exists(InBase("DownLoadList.txt")));
   EXPECT_EQ(NewList(), "");

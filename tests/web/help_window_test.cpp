@@ -1,16 +1,17 @@
 #include "web/help_window.h"
 
+#include <gtest/gtest.h>
+
 #include <QBuffer>
 #include <QImage>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
-#include <gtest/gtest.h>
 
 #include "local_server.h"
-#include "web/download_list.h"
 #include "messages.h"
+#include "web/download_list.h"
 
 namespace tarnwick {
 namespace {
@@ -45,8 +46,9 @@ class HelpWindowTest : public ::testing::Test {
 };
 
 TEST_F(HelpWindowTest, LoadsTheHelpPageAtOnceWhileHidden) {
-  server_.Serve(kHelpPath, "<html><body><h1>Tarnwick help</h1><p>Fly with W, S, A and D.</p>"
-                           "</body></html>");
+  server_.Serve(kHelpPath,
+                "<html><body><h1>Tarnwick help</h1><p>Fly with W, S, A and D.</p>"
+                "</body></html>");
   TForm3 help;
   EXPECT_EQ(help.windowTitle().toStdString(), "Help Window");
   EXPECT_FALSE(help.isVisible());

@@ -28,7 +28,9 @@ LocalServer::~LocalServer() {
   server_.close();
 }
 
-std::string LocalServer::BaseUrl() const { return "http://127.0.0.1:" + std::to_string(Port()); }
+std::string LocalServer::BaseUrl() const {
+  return "http://127.0.0.1:" + std::to_string(Port());
+}
 
 void LocalServer::Serve(const std::string& target, const std::string& body) {
   answers_[target] = {Answer{200, body, false}};
@@ -44,7 +46,9 @@ void LocalServer::Fail(const std::string& target, int status) {
   answers_[target] = {Answer{status, "failed on purpose", false}};
 }
 
-void LocalServer::Hang(const std::string& target) { answers_[target] = {Answer{0, "", true}}; }
+void LocalServer::Hang(const std::string& target) {
+  answers_[target] = {Answer{0, "", true}};
+}
 
 int LocalServer::Count(const std::string& target) const {
   return static_cast<int>(std::count(requests_.begin(), requests_.end(), target));

@@ -40,6 +40,8 @@ inline std::string ReadFile(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-inline bool Exists(const std::string& path) { return std::filesystem::exists(path); }
+inline bool Exists(const std::string& path) {
+  return std::filesystem::exists(path);
+}
 
 }  // namespace tarnwick::web_test

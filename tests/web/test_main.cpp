@@ -1,8 +1,9 @@
 // The windows and the network classes need an application object before any test runs.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QNetworkProxy>
 #include <QNetworkProxyFactory>
-#include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
   // Kept to the end of the process: destroying it closes the display, Mesa then unloads its
