@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarnwick::test {
@@ -12,39 +14,35 @@ constexpr uint32_t kGcfHiddenEntryFlags = 0x200F0000;
 
 struct GcfFileOptions {
   uint32_t entry_flags = kGcfEntryFlags;
-  // The data is held by two block entries; the second, which has the first as its previous
-  // entry, takes the latter half.
+  // The data is held by two block entries; the second, the first's next, takes the latter half.
   bool split = false;
   // The first entry's block chain runs on past its data into one more block.
   bool chain_goes_on = false;
 };
 
-// Where the writer put things, for tests that look into a cache or damage it. Offsets are file
-// offsets.
+// Where the writer put things (file offsets), for tests that look into a cache or damage it.
 struct GcfLayout {
   uint32_t block_count = 0;  // data blocks, block entries and fragmentation map entries alike
-  uint32_t block_size = 0;
-  uint32_t fragmentation_map = 0;
-  uint32_t directory_header = 0;
-  uint32_t directory_entries = 0;
-  uint32_t names = 0;
-  uint32_t data_block_header = 0;
-  uint32_t first_block_offset = 0;
+  uint32_t fragmentation_map = 0, directory_entries = 0, names = 0, first_block_offset = 0;
   uint64_t file_size = 0;
   std::vector<uint32_t> first_entry;  // per item: its first block entry; block_count if none
   std::vector<std::vector<uint32_t>> blocks;  // per item: its first entry's data blocks, in order
 };
 
 // Writes cache files: a directory tree of folders and files, the files' data spread over chains
-// of fixed-size blocks. The sections the reader skips are filled with plausible values.
+// of fixed-size blocks. Of what the reader skips, only some header words are filled in.
 class GcfWriter {
  public:
-  explicit GcfWriter(uint32_t block_size = 0x2000);
+  explicit GcfWriter(uint32_t block_size = 0x2000) : block_size_(block_size) {}
 
   // Item 0 is the root folder, whose name is empty. Both return the new item's index.
-  uint32_t AddFolder(const std::string& name, uint32_t parent = 0);
+  uint32_t AddFolder(const std::string& name, uint32_t parent = 0) {
+    return Add({name, parent, true, {}, {}});
+  }
   uint32_t AddFile(const std::string& name, std::vector<uint8_t> data, uint32_t parent = 0,
-                   GcfFileOptions options = {});
+                   GcfFileOptions options = {}) {
+    return Add({name, parent, false, std::move(data), options});
+  }
   // Numbers data blocks and block entries in a shuffled order rather than one after the other.
   void Scatter(uint32_t seed) { scatter_seed_ = seed; }
   // Makes the cache hold at least `count` blocks; the unused ones stay zero.
@@ -63,23 +61,17 @@ class GcfWriter {
     std::vector<uint8_t> data;
     GcfFileOptions options;
   };
-  // Bytes to put into one data block.
-  struct Piece {
-    uint32_t block;
-    const uint8_t* data;
-    size_t size;
-  };
-  struct Plan {
-    GcfLayout layout;
-    std::vector<uint8_t> head;  // everything before data block 0
-    std::vector<Piece> pieces;
-  };
-  Plan MakePlan() const;
+  using Piece = std::pair<uint64_t, std::span<const uint8_t>>;  // bytes for a file offset
+  uint32_t Add(Item item) {
+    items_.push_back(std::move(item));
+    return static_cast<uint32_t>(items_.size() - 1);
+  }
+  // Everything before data block 0 into `head`; the pieces of the file, `head` the first.
+  GcfLayout Plan(std::vector<uint8_t>& head, std::vector<Piece>& pieces) const;
 
   uint32_t block_size_;
-  std::vector<Item> items_;
-  uint32_t scatter_seed_ = 0;
-  uint32_t reserved_blocks_ = 0;
+  std::vector<Item> items_{{"", 0xFFFFFFFF, true, {}, {}}};
+  uint32_t scatter_seed_ = 0, reserved_blocks_ = 0;
 };
 
 }  // namespace tarnwick::test
