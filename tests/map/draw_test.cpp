@@ -1,319 +1,195 @@
 // The map's drawings: the exact calls each one emits, and the faces a damaged map loses.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdio>
 #include <initializer_list>
-#include <numbers>
 
-#include "map/bsp_file.h"
 #include "map_test_util.h"
 
 namespace tarnwick::test {
 namespace {
 
-std::string Call(const char* name, std::initializer_list<float> args) {
-  std::string call = name;
+// One call as the recorder writes it: "Vertex 1 -2 -3; ".
+std::string Call(std::string call, std::initializer_list<float> args = {}) {
   for (const float a : args) {
     char number[32];
     std::snprintf(number, sizeof number, " %g", double(a + 0.0f));  // -0 reads as 0
     call += number;
   }
-  return call;
+  return call + "; ";
 }
 
-using Calls = std::vector<std::string>;
+const char* const kPrimitives[] = {"Points", "Lines", "Polygon", "Quads"};
 
-class Recorder : public Drawing {
- public:
-  void Begin(Primitive primitive) override {
-    const char* const names[] = {"Points", "Lines", "Polygon", "Quads"};
-    calls.push_back(std::string("Begin ") + names[static_cast<int>(primitive)]);
+struct Recorder : Drawing {
+  Recorder() = default;
+  // Records what `draw` of `map` emits.
+  template <class Draw, class... Args>
+  Recorder(Draw draw, const BSPFile& map, Args... args) {
+    (map.*draw)(*this, args...);
   }
-  void End() override { calls.push_back("End"); }
-  void Vertex(float x, float y, float z) override { calls.push_back(Call("Vertex", {x, y, z})); }
-  void Normal(float x, float y, float z) override { calls.push_back(Call("Normal", {x, y, z})); }
+  void Begin(Primitive p) override { out += Call(std::string("Begin ") + kPrimitives[int(p)]); }
+  void End() override { out += "End; "; }
+  void Vertex(float x, float y, float z) override { out += Call("Vertex", {x, y, z}); }
+  void Normal(float x, float y, float z) override { out += Call("Normal", {x, y, z}); }
   void Color(uint8_t r, uint8_t g, uint8_t b, uint8_t a) override {
-    calls.push_back(Call("Color", {float(r), float(g), float(b), float(a)}));
+    out += Call("Color", {float(r), float(g), float(b), float(a)});
   }
-  void PushMatrix() override { calls.push_back("Push"); }
-  void PopMatrix() override { calls.push_back("Pop"); }
-  void Translate(float x, float y, float z) override {
-    calls.push_back(Call("Translate", {x, y, z}));
-  }
-  void Rotate(float degrees, float x, float y, float z) override {
-    calls.push_back(Call("Rotate", {degrees, x, y, z}));
-  }
-
-  Calls calls;
+  void PushMatrix() override { out += "Push; "; }
+  void PopMatrix() override { out += "Pop; "; }
+  void Translate(float x, float y, float z) override { out += Call("Translate", {x, y, z}); }
+  void Rotate(float d, float x, float y, float z) override { out += Call("Rotate", {d, x, y, z}); }
+  std::string out;
 };
 
-Calls Seq(std::initializer_list<Calls> parts) {
-  Calls all;
-  for (const Calls& part : parts) all.insert(all.end(), part.begin(), part.end());
-  return all;
-}
+const std::string kWhite = "Color 255 255 255 255; ";
 
-const std::string kWhite = Call("Color", {255, 255, 255, 255});
-
-// The expected calls for face `f` as the builder was told it, in view coordinates.
-std::string ViewVertex(V3 p) {
-  return Call("Vertex", {p.x, -p.y, -p.z});
-}
-Calls Outline(const BspBuilder& b, int f) {
+// The calls for face `f` as the builder was told it, in view coordinates: a polygon, or the
+// outline's pairs of vertices.
+std::string Face(const BspBuilder& b, int f, bool filled) {
   const std::vector<int>& c = b.corners(f);
-  Calls calls;
-  for (size_t j = 0; j < c.size(); ++j) {
-    calls.push_back(ViewVertex(b.vertices()[c[j]]));
-    calls.push_back(ViewVertex(b.vertices()[c[(j + 1) % c.size()]]));
-  }
-  return calls;
-}
-Calls Filled(const BspBuilder& b, int f) {
-  Calls calls{"Begin Polygon"};
-  for (const int c : b.corners(f)) calls.push_back(ViewVertex(b.vertices()[c]));
-  calls.push_back("End");
-  return calls;
-}
-
-int AddFace(BspBuilder& b, const std::vector<V3>& corners, int plane, int side) {
-  std::vector<int> indexes;
-  for (const V3& c : corners) indexes.push_back(b.AddVertex(c));
-  return b.AddFace(indexes, plane, side);
-}
-
-// A world square on the floor (model 0) and three one-face brush models: a door (solid group),
-// an illusionary brush (non-solid group) and a brush of no group, whose face looks downward.
-BspBuilder EntityBuilder(const std::string& entities) {
-  BspBuilder b;
-  const int floor = b.AddPlane({0, 0, 1}, 0), ledge = b.AddPlane({0, 0, 1}, 8);
-  AddFace(b, {{0, 0, 0}, {64, 0, 0}, {64, 64, 0}, {0, 64, 0}}, floor, 0);
-  b.AddModel();
-  AddFace(b, {{0, 0, 8}, {8, 0, 8}, {8, 8, 8}}, ledge, 0);
-  b.AddModel();
-  AddFace(b, {{16, 0, 8}, {24, 0, 8}, {24, 8, 8}}, ledge, 0);
-  b.AddModel();
-  AddFace(b, {{32, 0, 8}, {40, 0, 8}, {40, 8, 8}}, ledge, 1);
-  b.AddModel();
-  b.SetEntities(entities);
-  return b;
+  const auto at = [&](size_t j) {
+    const V3 p = b.vertices()[c[j % c.size()]];
+    return Call("Vertex", {p.x, -p.y, -p.z});
+  };
+  std::string calls;
+  for (size_t j = 0; j < c.size(); ++j) calls += at(j) + (filled ? "" : at(j + 1));
+  return filled ? "Begin Polygon; " + calls + "End; " : calls;
 }
 
 const std::string kBrushEntities =
-    kWorld + Block({{"classname", "func_door"}, {"model", "*1"}, {"origin", "10 20 30"}}) +
+    Block({{"classname", "func_door"}, {"model", "*1"}, {"origin", "10 20 30"}}) +
     Block({{"classname", "func_illusionary"}, {"model", "*2"}}) +
     Block({{"classname", "func_plain"}, {"model", "*3"}, {"origin", "1 2 3"}});
 
-// One square on the plane z = 3, corners off every axis so that both flips show.
-BspBuilder SquareBuilder(int side) {
+// One square on the plane z = 3 that looks up, corners off every axis so that both flips show;
+// with `brushes`, three one-face brush models: a door (solid group), an illusionary brush
+// (non-solid group) and a brush of no group whose face looks down. Faces run clockwise seen from
+// where they look.
+BspBuilder Builder(bool brushes = false) {
   BspBuilder b;
-  AddFace(b, {{1, 2, 3}, {5, 2, 3}, {5, 6, 3}, {1, 6, 3}}, b.AddPlane({0, 0, 1}, 3), side);
+  b.AddFace(std::vector<V3>{{1, 2, 3}, {1, 6, 3}, {5, 6, 3}, {5, 2, 3}});
+  for (const float x : {0.f, 16.f, 32.f}) {
+    if (!brushes) break;
+    b.AddModel();
+    std::vector<V3> corners{{x, 0, 8}, {x, 8, 8}, {x + 8, 8, 8}};
+    if (x == 32) std::reverse(corners.begin(), corners.end());
+    b.AddFace(corners);
+  }
   b.AddModel();
-  b.SetEntities(kWorld);
+  b.SetEntities(kWorld + (brushes ? kBrushEntities : ""));
   return b;
-}
-
-template <class Draw>
-Calls Record(Draw&& draw) {
-  Recorder recorder;
-  draw(recorder);
-  return recorder.calls;
 }
 
 class DrawTest : public ::testing::Test {
  protected:
+  std::string Lines(const BSPFile& m, bool c) { return Recorder(&BSPFile::DrawLines, m, c).out; }
+  std::string Polys(const BSPFile& m) { return Recorder(&BSPFile::DrawPolys, m).out; }
+  auto Ents(const BSPFile& m, bool s) { return Recorder(&BSPFile::DrawEntFaces, m, s).out; }
+  auto Model(const BSPFile& m, int32_t k) { return Recorder(&BSPFile::DrawModel, m, k).out; }
+
   Config config = TestConfig();
 };
 
 TEST_F(DrawTest, WorldFaceOutlinesAndFillsInViewCoordinates) {
-  const BspBuilder b = SquareBuilder(0);
+  const BspBuilder b = Builder();
   const BSPFile map(b.Build(), config);
-  EXPECT_EQ(Record([&](Drawing& d) { map.DrawLines(d, true); }),
-            (Calls{kWhite, "Begin Lines", "Vertex 1 -2 -3", "Vertex 5 -2 -3", "Vertex 5 -2 -3",
-                   "Vertex 5 -6 -3", "Vertex 5 -6 -3", "Vertex 1 -6 -3", "Vertex 1 -6 -3",
-                   "Vertex 1 -2 -3", "End"}));
-  EXPECT_EQ(Record([&](Drawing& d) { map.DrawPolys(d); }),
-            (Calls{kWhite, "Normal 0 0 -1", "Begin Polygon", "Vertex 1 -2 -3", "Vertex 5 -2 -3",
-                   "Vertex 5 -6 -3", "Vertex 1 -6 -3", "End"}));
-  EXPECT_EQ(Record([&](Drawing& d) { map.DrawDots(d); }),
-            (Calls{"Begin Points", "Vertex 1 -2 -3", "Vertex 5 -2 -3", "Vertex 5 -6 -3",
-                   "Vertex 1 -6 -3", "End"}));
-  EXPECT_EQ(Record([&](Drawing& d) { map.DrawModel(d, 0); }),
-            Seq({{"Push"}, Filled(b, 0), {"Pop"}}));
+  const std::string corners = "Vertex 1 -2 -3; Vertex 1 -6 -3; Vertex 5 -6 -3; Vertex 5 -2 -3; ";
+  EXPECT_EQ(Lines(map, true), kWhite +
+                                  "Begin Lines; Vertex 1 -2 -3; Vertex 1 -6 -3; Vertex 1 -6 -3; "
+                                  "Vertex 5 -6 -3; Vertex 5 -6 -3; Vertex 5 -2 -3; Vertex 5 -2 -3; "
+                                  "Vertex 1 -2 -3; End; ");
+  EXPECT_EQ(Polys(map), kWhite + "Normal 0 0 -1; Begin Polygon; " + corners + "End; ");
+  EXPECT_EQ(Recorder(&BSPFile::DrawDots, map).out, "Begin Points; " + corners + "End; ");
+  EXPECT_EQ(Model(map, 0), "Push; " + Face(b, 0, true) + "Pop; ");
+
+  // The normal follows the plane for side 0 and its reverse for side 1, in view coordinates.
+  BSPFile down(b.Build(), config);
+  down.faces[0].side = 1;
+  EXPECT_TRUE(Polys(down).starts_with(kWhite + "Normal 0 0 1;"));
 }
 
-TEST_F(DrawTest, NormalFollowsThePlaneOrItsReverseBySide) {
-  const BSPFile along(SquareBuilder(0).Build(), config);
-  const BSPFile against(SquareBuilder(1).Build(), config);
-  EXPECT_EQ(Record([&](Drawing& d) { along.DrawPolys(d); })[1], "Normal 0 0 -1");
-  EXPECT_EQ(Record([&](Drawing& d) { against.DrawPolys(d); })[1], "Normal 0 0 1");
-
-  // A slanted plane: y and z flip into the view, and the whole vector turns for side 1.
-  BSPFile slanted(SquareBuilder(0).Build(), config);
-  slanted.planes[0].normal = {0.6f, 0.8f, 0.5f};
-  EXPECT_EQ(Record([&](Drawing& d) { slanted.DrawPolys(d); })[1], "Normal 0.6 -0.8 -0.5");
-  slanted.faces[0].side = 2;
-  EXPECT_EQ(Record([&](Drawing& d) { slanted.DrawPolys(d); })[1], "Normal -0.6 0.8 0.5");
-}
-
-TEST_F(DrawTest, SurfedgeSignPicksTheEdgesEndAndIndexesAreUnsigned) {
-  // A second face sharing an edge in reverse gets a negative surfedge; both keep their corners.
-  BspBuilder shared = SquareBuilder(0);
-  AddFace(shared, {{5, 6, 3}, {5, 2, 3}, {9, 2, 3}}, 0, 0);
-  const BSPFile two(shared.Build(), config);
-  ASSERT_LT(*std::min_element(two.surfedges.begin(), two.surfedges.end()), 0);
-  EXPECT_EQ(
-      Record([&](Drawing& d) { two.DrawPolys(d); }),
-      Seq({{kWhite, "Normal 0 0 -1"}, Filled(shared, 0), {"Normal 0 0 -1"}, Filled(shared, 1)}));
-
-  // Edge 1 runs from vertex 32768 to vertex 39999 of a large table.
-  BSPFile map(SquareBuilder(0).Build(), config);
+TEST_F(DrawTest, SurfedgeSignPicksTheEdgesEndAndVertexIndexesAreUnsigned) {
+  // Edge 1 runs from vertex 32768 to vertex 39999 of a large table; the sign of its surfedge picks
+  // the end.
+  BSPFile map(Builder().Build(), config);
   map.vertices.resize(40000);
   map.vertices[32768] = {7, 8, 9};
   map.vertices[39999] = {1, 1, 1};
   map.edges[1] = {32768, 39999};
-  map.surfedges[0] = 1;
-  EXPECT_EQ(Record([&](Drawing& d) { map.DrawModel(d, 0); })[2], "Vertex 7 -8 -9");
+  EXPECT_TRUE(Model(map, 0).starts_with("Push; Begin Polygon; Vertex 7 -8 -9;"));
   map.surfedges[0] = -1;
-  EXPECT_EQ(Record([&](Drawing& d) { map.DrawModel(d, 0); })[2], "Vertex 1 -1 -1");
+  EXPECT_TRUE(Model(map, 0).starts_with("Push; Begin Polygon; Vertex 1 -1 -1;"));
 }
 
-TEST_F(DrawTest, LinesDrawWorldThenListedThenUnlistedBrushEntities) {
-  const BspBuilder b = EntityBuilder(kBrushEntities);
+TEST_F(DrawTest, BrushEntitiesAreDrawnAtTheirOriginsByGroup) {
+  const BspBuilder b = Builder(true);
   const BSPFile map(b.Build(), config);
-  const Calls door =
-      Seq({{"Push", "Translate 10 -20 -30", "Begin Lines"}, Outline(b, 1), {"End", "Pop"}});
-  const Calls ghost = Seq({{"Push", "Begin Lines"}, Outline(b, 2), {"End", "Pop"}});
-  const Calls plain =
-      Seq({{kWhite, "Push", "Translate 1 -2 -3", "Begin Lines"}, Outline(b, 3), {"End", "Pop"}});
-  const Calls world = Seq({{kWhite, "Begin Lines"}, Outline(b, 0), {"End"}});
-  EXPECT_EQ(Record([&](Drawing& d) { map.DrawLines(d, true); }),
-            Seq({world, {"Color 255 128 0 160"}, door, {"Color 0 0 0 0"}, ghost, plain}));
-  // Without colours the listed entities keep the world's white.
-  EXPECT_EQ(Record([&](Drawing& d) { map.DrawLines(d, false); }), Seq({world, door, ghost, plain}));
-}
-
-TEST_F(DrawTest, FilledListsSplitBrushEntitiesByGroup) {
-  const BspBuilder b = EntityBuilder(kBrushEntities);
-  const BSPFile map(b.Build(), config);
+  const std::string world = kWhite + "Begin Lines; " + Face(b, 0, false) + "End; ";
+  const std::string door =
+      "Push; Translate 10 -20 -30; Begin Lines; " + Face(b, 1, false) + "End; Pop; ";
+  const std::string ghost = "Push; Begin Lines; " + Face(b, 2, false) + "End; Pop; ";
+  const std::string plain =
+      kWhite + "Push; Translate 1 -2 -3; Begin Lines; " + Face(b, 3, false) + "End; Pop; ";
+  // The world, the listed entities in their groups' colours, then the unlisted ones.
+  EXPECT_EQ(Lines(map, true),
+            world + "Color 255 128 0 160; " + door + "Color 0 0 0 0; " + ghost + plain);
   // The filled world holds the world and the brush of no group, never a listed one.
-  EXPECT_EQ(Record([&](Drawing& d) { map.DrawPolys(d); }),
-            Seq({{kWhite, "Normal 0 0 -1"},
-                 Filled(b, 0),
-                 {kWhite, "Push", "Translate 1 -2 -3", "Normal 0 0 1"},
-                 Filled(b, 3),
-                 {"Pop"}}));
-  EXPECT_EQ(Record([&](Drawing& d) { map.DrawEntFaces(d, true); }),
-            Seq({{"Color 255 128 0 160", "Push", "Translate 10 -20 -30"}, Filled(b, 1), {"Pop"}}));
-  EXPECT_EQ(Record([&](Drawing& d) { map.DrawEntFaces(d, false); }),
-            Seq({{"Color 0 0 0 0", "Push"}, Filled(b, 2), {"Pop"}}));
+  EXPECT_EQ(Polys(map), kWhite + "Normal 0 0 -1; " + Face(b, 0, true) + kWhite +
+                            "Push; Translate 1 -2 -3; Normal 0 0 1; " + Face(b, 3, true) + "Pop; ");
+  EXPECT_EQ(Ents(map, true),
+            "Color 255 128 0 160; Push; Translate 10 -20 -30; " + Face(b, 1, true) + "Pop; ");
+  EXPECT_EQ(Ents(map, false), "Color 0 0 0 0; Push; " + Face(b, 2, true) + "Pop; ");
   // A model is drawn where its vertices lie, whatever entity owns it.
-  EXPECT_EQ(Record([&](Drawing& d) { map.DrawModel(d, 1); }),
-            Seq({{"Push"}, Filled(b, 1), {"Pop"}}));
-}
+  EXPECT_EQ(Model(map, 1), "Push; " + Face(b, 1, true) + "Pop; ");
 
-TEST_F(DrawTest, ListedEntityOfNoGroupStopsTheGroupDrawings) {
-  const BSPFile map(EntityBuilder(kBrushEntities).Build(), config);
-  config.entitys.pop_back();  // func_illusionary loses its group after the rebuild
-  const std::string message = "BSPFile::DrawEntFaces (could not find entity)";
-  Recorder recorder;
-  EXPECT_EQ(ErrorOf([&] { map.DrawLines(recorder, true); }), message);
-  EXPECT_EQ(ErrorOf([&] { map.DrawEntFaces(recorder, true); }), message);
-  EXPECT_EQ(ErrorOf([&] { map.DrawEntFaces(recorder, false); }), message);
-  EXPECT_EQ(ErrorOf([&] { map.DrawPolys(recorder); }), "");
+  // A listed entity whose group has gone stops the group drawings.
+  config.entitys.pop_back();
+  EXPECT_EQ(ErrorOf([&] { Lines(map, true); }), "BSPFile::DrawEntFaces (could not find entity)");
 }
 
 TEST_F(DrawTest, FacesAndModelsNamingMissingEntriesAreSkipped) {
-  struct Damage {
-    const char* what;
-    void (*apply)(BSPFile&);
-  };
-  const Damage damages[] = {
-      {"plane", [](BSPFile& m) { m.faces[0].plane = uint16_t(m.planes.size()); }},
-      {"negative first surfedge", [](BSPFile& m) { m.faces[0].first_surfedge = -1; }},
-      {"surfedges past the end",
-       [](BSPFile& m) { m.faces[0].first_surfedge = int32_t(m.surfedges.size()) - 1; }},
-      {"edge", [](BSPFile& m) { m.surfedges[2] = int32_t(m.edges.size()); }},
-      {"reversed edge", [](BSPFile& m) { m.surfedges[2] = -int32_t(m.edges.size()); }},
-      {"lowest surfedge", [](BSPFile& m) { m.surfedges[2] = INT32_MIN; }},
-      {"vertex", [](BSPFile& m) { m.edges[3].second = uint16_t(m.vertices.size()); }},
-  };
-  for (const Damage& damage : damages) {
-    SCOPED_TRACE(damage.what);
-    BSPFile map(SquareBuilder(0).Build(), config);
+  using Damage = void (*)(BSPFile&);
+  for (const Damage damage : std::initializer_list<Damage>{
+           [](BSPFile& m) { m.faces[0].plane = uint16_t(m.planes.size()); },
+           [](BSPFile& m) { m.faces[0].first_surfedge = -1; },
+           [](BSPFile& m) { m.faces[0].first_surfedge = int32_t(m.surfedges.size()) - 1; },
+           [](BSPFile& m) { m.surfedges[2] = int32_t(m.edges.size()); },
+           [](BSPFile& m) { m.surfedges[2] = -int32_t(m.edges.size()); },
+           [](BSPFile& m) { m.surfedges[2] = INT32_MIN; },
+           [](BSPFile& m) { m.edges[3].second = uint16_t(m.vertices.size()); }}) {
+    BSPFile map(Builder().Build(), config);
     map.surfedges[2] = -3;  // so that the second vertex of edge 3 is a corner
-    damage.apply(map);
-    EXPECT_EQ(Record([&](Drawing& d) { map.DrawLines(d, false); }),
-              (Calls{kWhite, "Begin Lines", "End"}));
-    EXPECT_EQ(Record([&](Drawing& d) { map.DrawPolys(d); }), Calls{kWhite});
-    EXPECT_EQ(Record([&](Drawing& d) { map.DrawModel(d, 0); }), Calls{});
+    damage(map);
+    EXPECT_EQ(Lines(map, false) + Polys(map), kWhite + "Begin Lines; End; " + kWhite);
   }
-
-  const Damage model_damages[] = {
-      {"negative first face", [](BSPFile& m) { m.models[1].first_face = -1; }},
-      {"faces past the end", [](BSPFile& m) { m.models[1].face_count = 4; }},
-      {"huge first face", [](BSPFile& m) { m.models[1].first_face = INT32_MAX; }},
-      {"negative face count", [](BSPFile& m) { m.models[1].face_count = -1; }},
-  };
-  for (const Damage& damage : model_damages) {
-    SCOPED_TRACE(damage.what);
-    BSPFile map(EntityBuilder(kBrushEntities).Build(), config);
-    damage.apply(map);
-    EXPECT_EQ(Record([&](Drawing& d) { map.DrawModel(d, 1); }), Calls{});
-    const Calls solid = Record([&](Drawing& d) { map.DrawEntFaces(d, true); });
-    EXPECT_EQ(std::count(solid.begin(), solid.end(), "Begin Polygon"), 0);
-    const Calls lines = Record([&](Drawing& d) { map.DrawLines(d, true); });
-    EXPECT_EQ(std::count(lines.begin(), lines.end(), "Begin Lines"), 3);  // world, ghost, plain
+  for (const auto& [first, count] : {std::pair{-1, 1}, {1, 4}, {INT32_MAX, 1}}) {
+    BSPFile map(Builder(true).Build(), config);
+    map.models[1] = {first, count};
+    EXPECT_EQ(Model(map, 1) + Model(map, -1) + Model(map, 4) + Ents(map, true),
+              "Color 255 128 0 160; ");
   }
-  const BSPFile map(EntityBuilder(kBrushEntities).Build(), config);
-  EXPECT_EQ(Record([&](Drawing& d) { map.DrawModel(d, -1); }), Calls{});
-  EXPECT_EQ(Record([&](Drawing& d) { map.DrawModel(d, map.GetModelCount()); }), Calls{});
 }
 
 TEST(SpawnPointDrawTest, WireCubeWithArrowInTheSpawnPointsPlace) {
   SpawnPoint sp;
   sp.origin = {100, 200, 300};
   sp.angles = {0, 0, 30};
-  EXPECT_EQ(
-      Record([&](Drawing& d) { sp.Draw(d, 20); }),
-      (Calls{"Push", "Translate 100 -200 -300", "Rotate -30 0 0 1", "Begin Lines",
-             // top square
-             "Vertex 10 10 10", "Vertex -10 10 10", "Vertex -10 10 10", "Vertex -10 -10 10",
-             "Vertex -10 -10 10", "Vertex 10 -10 10", "Vertex 10 -10 10", "Vertex 10 10 10",
-             // bottom square
-             "Vertex 10 10 -10", "Vertex -10 10 -10", "Vertex -10 10 -10", "Vertex -10 -10 -10",
-             "Vertex -10 -10 -10", "Vertex 10 -10 -10", "Vertex 10 -10 -10", "Vertex 10 10 -10",
-             // vertical edges
-             "Vertex 10 10 10", "Vertex 10 10 -10", "Vertex -10 10 10", "Vertex -10 10 -10",
-             "Vertex -10 -10 10", "Vertex -10 -10 -10", "Vertex 10 -10 10", "Vertex 10 -10 -10",
-             // arrow
-             "Vertex 10 0 0", "Vertex -10 0 0", "Vertex 0 10 0", "Vertex 10 0 0", "Vertex 0 -10 0",
-             "Vertex 10 0 0", "End", "Pop"}));
-}
-
-// Where the arrow's tip lands on the map: its local point put through the recorded translation
-// and rotation about z, then taken back from view to map coordinates.
-TEST(SpawnPointDrawTest, ArrowPointsAlongTheYawOnTheMap) {
-  struct Transform : Recorder {
-    void Translate(float x, float y, float z) override { at = {x, y, z}; }
-    void Rotate(float degrees, float, float, float) override { turn = degrees; }
-    V3 at;
-    float turn = 0;
-  };
-  for (const float yaw : {0.f, 90.f, 30.f}) {
-    SCOPED_TRACE(yaw);
-    SpawnPoint sp;
-    sp.origin = {8, 16, 32};
-    sp.angles = {0, 0, yaw};
-    Transform t;
-    sp.Draw(t, 90);
-    const double r = t.turn * std::numbers::pi / 180, h = 45;
-    const double view_x = t.at.x + h * std::cos(r), view_y = t.at.y + h * std::sin(r);
-    const double yaw_r = yaw * std::numbers::pi / 180;
-    EXPECT_NEAR(view_x, 8 + h * std::cos(yaw_r), 1e-3);
-    EXPECT_NEAR(-view_y, 16 + h * std::sin(yaw_r), 1e-3);
-    EXPECT_FLOAT_EQ(-t.at.z, 32);
-  }
+  Recorder recorder;
+  sp.Draw(recorder, 20);
+  // The view's y axis is the map's turned over, so the cube turns by -30 degrees about the view's
+  // z axis: the arrow along its +x then points along the yaw on the map. Then the cube's top
+  // square, its bottom square, its vertical edges, and the arrow.
+  EXPECT_EQ(recorder.out,
+            "Push; Translate 100 -200 -300; Rotate -30 0 0 1; Begin Lines; "
+            "Vertex 10 10 10; Vertex -10 10 10; Vertex -10 10 10; Vertex -10 -10 10; "
+            "Vertex -10 -10 10; Vertex 10 -10 10; Vertex 10 -10 10; Vertex 10 10 10; "
+            "Vertex 10 10 -10; Vertex -10 10 -10; Vertex -10 10 -10; Vertex -10 -10 -10; "
+            "Vertex -10 -10 -10; Vertex 10 -10 -10; Vertex 10 -10 -10; Vertex 10 10 -10; "
+            "Vertex 10 10 10; Vertex 10 10 -10; Vertex -10 10 10; Vertex -10 10 -10; "
+            "Vertex -10 -10 10; Vertex -10 -10 -10; Vertex 10 -10 10; Vertex 10 -10 -10; "
+            "Vertex 10 0 0; Vertex -10 0 0; Vertex 0 10 0; Vertex 10 0 0; Vertex 0 -10 0; "
+            "Vertex 10 0 0; End; Pop; ");
 }
 
 }  // namespace

@@ -1,9 +1,8 @@
 #pragma once
 // What the map tests share: a configuration, small maps, and the message an operation raises.
-#include <string>
-#include <vector>
+#include <algorithm>
+#include <numeric>
 
-#include "config/config.h"
 #include "error.h"
 #include "map/bsp_file.h"
 #include "support/bsp_builder.h"
@@ -15,13 +14,8 @@ inline Config TestConfig() {
   Config config;
   config.spawn_point_entity = {"info_player_start", "info_player_deathmatch", "info_player_coop"};
   config.spawn_point_displayname = {"Start", "Deathmatch", "Coop"};
-  ConfigEntity doors;
-  doors.names = {"func_door", "func_wall"};
-  doors.colour = {255, 128, 0, 160};
-  ConfigEntity ghosts;
-  ghosts.names = {"func_illusionary"};
-  ghosts.colision = false;
-  config.entitys = {doors, ghosts};
+  config.entitys = {{{"func_door", "func_wall"}, {255, 128, 0, 160}, true},
+                    {{"func_illusionary"}, {}, false}};
   return config;
 }
 
@@ -38,48 +32,41 @@ inline BspBuilder RoomBuilder(const std::string& entities) {
   return map;
 }
 
-// `count` bytes that differ from their neighbours, for lumps the loader does not decode.
-inline std::vector<uint8_t> Pattern(size_t count, uint8_t seed) {
-  std::vector<uint8_t> bytes(count);
-  for (size_t i = 0; i < count; ++i) bytes[i] = static_cast<uint8_t>(seed + 7 * i);
-  return bytes;
-}
-
-// RoomBuilder with every lump filled: two leafs, six marksurfaces, two texinfos, two textures,
-// light and visibility bytes, nodes and clipnodes.
+// RoomBuilder with every lump filled: a valid texture lump with two textures, and bytes that
+// differ from their neighbours, of whole records, for the lumps the loader only counts.
 inline BspBuilder FullBuilder(const std::string& entities) {
   BspBuilder map = RoomBuilder(entities);
-  ByteWriter leafs, marks, texinfo;
-  for (uint16_t i = 0; i < 2; ++i) {
-    leafs.I32(-1 - i).I32(-1).Text("", 12).U16(uint16_t(3 * i)).U16(3).Text("", 4);
+  const std::pair<Lump, size_t> raw[] = {
+      {LUMP_LEAFS, 2 * 28}, {LUMP_MARKSURFACES, 6 * 2}, {LUMP_TEXINFO, 2 * 40}, {LUMP_LIGHTING, 30},
+      {LUMP_VISIBILITY, 9}, {LUMP_NODES, 24},           {LUMP_CLIPNODES, 16}};
+  for (const auto& [lump, size] : raw) {
+    std::vector<uint8_t> bytes(size);
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(lump + 7 * i);
+    map.SetLump(lump, bytes);
   }
-  for (uint16_t f = 0; f < 6; ++f) marks.U16(f);
-  for (int32_t i = 0; i < 2; ++i) {
-    for (int a = 0; a < 8; ++a) texinfo.F32(float(a + 10 * i));
-    texinfo.I32(i).I32(i * 2);
-  }
-  map.SetLump(LUMP_LEAFS, leafs.bytes);
-  map.SetLump(LUMP_MARKSURFACES, marks.bytes);
-  map.SetLump(LUMP_TEXINFO, texinfo.bytes);
   map.SetLump(LUMP_TEXTURES, TextureLump({"wall", "door"}));
-  map.SetLump(LUMP_LIGHTING, Pattern(30, 1));
-  map.SetLump(LUMP_VISIBILITY, Pattern(9, 2));
-  map.SetLump(LUMP_NODES, Pattern(24, 3));
-  map.SetLump(LUMP_CLIPNODES, Pattern(16, 4));
   return map;
 }
 
 // The lumps in index order, but `last` last.
 inline std::vector<int> OrderWithLast(Lump last) {
-  std::vector<int> order;
-  for (int k = 0; k < LUMP_COUNT; ++k) {
-    if (k != last) order.push_back(k);
-  }
-  order.push_back(last);
+  std::vector<int> order(LUMP_COUNT);
+  std::iota(order.begin(), order.end(), 0);
+  std::rotate(order.begin() + last, order.begin() + last + 1, order.end());
   return order;
 }
 
 inline const std::string kWorld = Block({{"classname", "worldspawn"}});
+
+inline std::string Spawn(const std::string& class_name, const std::string& origin) {
+  return Block({{"classname", class_name}, {"origin", origin}});
+}
+
+inline std::vector<std::string> TextsOf(const BSPFile& map) {
+  std::vector<std::string> texts;
+  for (const Entity& e : map.entities) texts.push_back(e.text);
+  return texts;
+}
 
 // The message of the Error that `action` raises, or "" when it raises none.
 template <class Action>
