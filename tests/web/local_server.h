@@ -1,54 +1,42 @@
 #pragma once
 
-#include <QByteArray>
 #include <QTcpServer>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
 
-class QTcpSocket;
-
 namespace tarnwick::web_test {
 
-// A small HTTP server on 127.0.0.1 at a free port. It lives in the test's own thread: its
-// connections are served whenever that thread runs an event loop, which the code under test does
-// while it waits for a GET. Every request is answered once and the connection closed, except on a
-// hanging target, which accepts and never answers.
+// A small HTTP server on 127.0.0.1 at a free port, serving whenever the test's thread runs an
+// event loop (the code under test does while it waits). Each request is answered and the
+// connection closed; unknown targets get 404.
 class LocalServer {
  public:
   LocalServer();
-  ~LocalServer();
-  LocalServer(const LocalServer&) = delete;
-  LocalServer& operator=(const LocalServer&) = delete;
 
   quint16 Port() const { return server_.serverPort(); }
-  std::string BaseUrl() const;  // "http://127.0.0.1:PORT"
+  std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(Port()); }
 
-  // `target` is the request target as it arrives: a path, or a whole URL when asked as a proxy.
-  void Serve(const std::string& target, const std::string& body);
-  // Successive GETs get the bodies in turn; the last one is repeated.
-  void ServeInTurn(const std::string& target, const std::vector<std::string>& bodies);
-  void Fail(const std::string& target, int status);
-  void Hang(const std::string& target);
+  // `target` as it arrives: a path, or a whole URL when asked as a proxy. Successive GETs get the
+  // bodies (at least one) in turn, the last repeated; status 0 accepts and never answers.
+  void Serve(const std::string& target, std::vector<std::string> bodies, int status = 200) {
+    answers_[target] = {status, std::move(bodies)};
+  }
+  int Count(const std::string& target) const {
+    return static_cast<int>(std::count(requests.begin(), requests.end(), target));
+  }
 
-  // Requests of `target` that arrived, and all targets asked, in order. Unknown targets get 404.
-  int Count(const std::string& target) const;
-  const std::vector<std::string>& Requests() const { return requests_; }
+  std::vector<std::string> requests;  // every target asked, in order
 
  private:
   struct Answer {
-    int status = 200;
-    std::string body;
-    bool hang = false;
+    int status;
+    std::vector<std::string> bodies;
+    size_t turn = 0;
   };
-  void Read(QTcpSocket* socket);
-  void Respond(QTcpSocket* socket, const std::string& target);
-
-  QTcpServer server_;
-  std::map<std::string, std::vector<Answer>> answers_;
-  std::map<std::string, size_t> served_;
-  std::map<QTcpSocket*, QByteArray> received_;
-  std::vector<std::string> requests_;
+  std::map<std::string, Answer> answers_;
+  QTcpServer server_;  // last, so its sockets go before what they use
 };
 
 }  // namespace tarnwick::web_test

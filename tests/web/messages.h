@@ -1,35 +1,22 @@
 #pragma once
 
-#include <functional>
-#include <string>
-#include <utility>
-#include <vector>
-
 #include "ui/ui.h"
 
 namespace tarnwick::web_test {
 
-struct Message {
-  std::string text, caption;
-  bool operator==(const Message&) const = default;
-};
+using Message = std::pair<std::string, std::string>;  // text, caption
 
 // Records every message box instead of showing it, for as long as it lives.
-class MessageRecorder {
- public:
-  MessageRecorder() : saved_(std::move(ui::message_box)) {
+struct MessageRecorder {
+  MessageRecorder() {
     ui::message_box = [this](const std::string& text, const std::string& caption) {
-      shown.push_back({text, caption});
+      shown.emplace_back(text, caption);
     };
   }
-  ~MessageRecorder() { ui::message_box = std::move(saved_); }
-  MessageRecorder(const MessageRecorder&) = delete;
-  MessageRecorder& operator=(const MessageRecorder&) = delete;
+  ~MessageRecorder() { ui::message_box = saved; }
 
+  decltype(ui::message_box) saved = ui::message_box;
   std::vector<Message> shown;
-
- private:
-  std::function<void(const std::string&, const std::string&)> saved_;
 };
 
 }  // namespace tarnwick::web_test

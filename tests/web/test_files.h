@@ -3,45 +3,30 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <stdexcept>
+#include <sstream>
 #include <string>
 
 namespace tarnwick::web_test {
 
 // A fresh folder, removed with everything in it at the end of the test.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tarnwick-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("no temporary folder");
-    path_ = pattern;
-  }
+struct TempDir {
   ~TempDir() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(path, ignored);
   }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  const std::string& Path() const { return path_; }
-
- private:
-  std::string path_;
+  // mkdtemp fills in the X's; a null result makes the string constructor throw.
+  std::string path =
+      mkdtemp((std::filesystem::temp_directory_path() / "tarnwick-XXXXXX").string().data());
 };
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary) << bytes;
 }
 
 inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline bool Exists(const std::string& path) {
-  return std::filesystem::exists(path);
+  std::ostringstream bytes;
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
+  return bytes.str();
 }
 
 }  // namespace tarnwick::web_test
