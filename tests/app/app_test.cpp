@@ -3,8 +3,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QOpenGLContext>
-#include <QScrollBar>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -16,7 +14,7 @@ std::string DataFile(const std::string& name) {
   return std::string(TARNWICK_DATA) + "/" + name;
 }
 
-BspBuilder RoomMapBuilder() {
+static BspBuilder RoomMapBuilder() {
   BspBuilder map;
   map.AddBox({-512, -384, -128}, {512, 384, 256}, true);
   map.AddModel();
@@ -46,21 +44,28 @@ std::vector<uint8_t> RoomMap() {
   return RoomMapBuilder().Build();
 }
 
+std::vector<uint8_t> RoomWith(const std::string& entities) {
+  BspBuilder map = RoomMapBuilder();
+  map.SetEntities(Block({{"classname", "worldspawn"}}) + entities);
+  return map.Build();
+}
+
+std::vector<uint8_t> LightsMap() {
+  return RoomWith(Block({{"classname", "light"}, {"origin", "8 16 32"}}) +
+                  Block({{"classname", "light"}, {"origin", "-8 16 32"}}));
+}
+
 Frame::Frame(TForm1& form)
-    : image_(form.view->grabFramebuffer().convertToFormat(QImage::Format_ARGB32_Premultiplied)),
-      viewport_(form.GLPanel->geometry().adjusted(2, 2, -2, -2)),
-      camera_(form.camera_pos),
-      offset_(form.view_offset),
-      fov_(static_cast<float>(form.ScaleBar->value()) * 0.1f),
-      aspect_(static_cast<float>(form.GLPanel->width()) /
-              static_cast<float>(form.GLPanel->height())) {
+    : form_(&form),
+      image_(form.view->grabFramebuffer().convertToFormat(QImage::Format_ARGB32_Premultiplied)),
+      viewport_(form.GLPanel->geometry().adjusted(2, 2, -2, -2)) {
   EXPECT_FALSE(image_.isNull()) << "the view has no framebuffer";
   EXPECT_TRUE(image_.rect().contains(viewport_));
 }
 
 // The raw bytes, as OpenGL wrote them; alpha is left out.
 int Frame::Count(const std::function<bool(QRgb)>& match, QRect area) const {
-  area &= viewport_;
+  area = area.isNull() ? viewport_ : area & viewport_;
   int count = 0;
   for (int y = area.top(); y <= area.bottom(); ++y) {
     const auto* line = reinterpret_cast<const QRgb*>(image_.constScanLine(y));
@@ -69,34 +74,19 @@ int Frame::Count(const std::function<bool(QRgb)>& match, QRect area) const {
   return count;
 }
 
-int Frame::Count(QRgb rgb, QRect area) const {
-  const QRgb want = rgb & 0xFFFFFF;
-  return Count([want](QRgb pixel) { return pixel == want; }, area);
-}
-
-QRect Frame::Bounds(QRgb rgb) const {
-  const QRgb want = rgb & 0xFFFFFF;
-  QRect bounds;
-  for (int y = viewport_.top(); y <= viewport_.bottom(); ++y) {
-    const auto* line = reinterpret_cast<const QRgb*>(image_.constScanLine(y));
-    for (int x = viewport_.left(); x <= viewport_.right(); ++x) {
-      if ((line[x] & 0xFFFFFF) == want) bounds |= QRect(x, y, 1, 1);
-    }
-  }
-  return bounds;
-}
-
 QPoint Frame::Project(float x, float y, float z) const {
   // Looking straight down from view_offset above the camera point; map x runs right, y up.
-  const double depth = offset_ - (z - camera_[2]);
-  const double half = depth * std::tan(fov_ / 2 * std::numbers::pi / 180);
-  const double nx = (x - camera_[0]) / (half * aspect_), ny = (y - camera_[1]) / half;
+  const auto& camera = form_->camera_pos;
+  const double fov = form_->ScaleBar->value() * 0.1 * std::numbers::pi / 180;
+  const double half = (form_->view_offset - (z - camera[2])) * std::tan(fov / 2);
+  const double aspect = double(form_->GLPanel->width()) / form_->GLPanel->height();
+  const double nx = (x - camera[0]) / (half * aspect), ny = (y - camera[1]) / half;
   return {viewport_.left() + static_cast<int>(std::lround((nx + 1) / 2 * viewport_.width())),
           viewport_.top() + static_cast<int>(std::lround((1 - ny) / 2 * viewport_.height()))};
 }
 
-QRect Frame::Project(float x0, float y0, float x1, float y1, float z) const {
-  return QRect(Project(x0, y1, z), Project(x1, y0, z)).normalized();
+bool Frame::Near(QRgb rgb, float x, float y, float z) const {
+  return Count(rgb, QRect(Project(x, y, z) - QPoint(12, 12), QSize(25, 25))) > 0;
 }
 
 void AppTest::SetUp() {
@@ -107,14 +97,11 @@ void AppTest::SetUp() {
   std::filesystem::create_directories(dir_);
   std::filesystem::copy_file(DataFile("Config.cfg"), dir_ / "Config.cfg");
   ui::message_box = [this](const std::string& text, const std::string& caption) {
-    messages_.push_back({text, caption});
+    messages_.push_back(caption + ": " + text);
   };
   ui::file_dialog = [this](const ui::FileDialog& dialog) -> std::optional<std::string> {
-    dialogs_.push_back(dialog);
-    if (answers_.empty()) {
-      ADD_FAILURE() << "a file dialog \"" << dialog.title << "\" that the test did not expect";
-      return std::nullopt;
-    }
+    if (answers_.empty()) ADD_FAILURE() << "an unexpected file dialog \"" << dialog.title << '"';
+    if (answers_.empty()) return std::nullopt;
     std::optional<std::string> answer = answers_.front();
     answers_.pop_front();
     return answer;
@@ -122,24 +109,23 @@ void AppTest::SetUp() {
 }
 
 void AppTest::TearDown() {
-  // The user closes the program: the main window hides, then the windows go.
-  if (form_) form_->hide();
-  picker_.reset();
-  form_.reset();
+  Close();
   EXPECT_TRUE(answers_.empty()) << "file dialogs the program never showed";
-  EXPECT_EQ(messages_, std::vector<Message>{}) << "messages no test looked at";
-  ui::message_box = [](const std::string& text, const std::string& caption) {
-    ADD_FAILURE() << "a message outside a test: " << text << " (" << caption << ")";
-  };
-  ui::file_dialog = [](const ui::FileDialog&) -> std::optional<std::string> {
-    ADD_FAILURE() << "a file dialog outside a test";
-    return std::nullopt;
-  };
+  EXPECT_EQ(messages_, Lines{}) << "messages no test looked at";
+  ui::message_box = nullptr;  // a message or dialog outside a test throws
+  ui::file_dialog = nullptr;
   std::error_code ignored;
   std::filesystem::remove_all(dir_, ignored);
 }
 
+void AppTest::Close() {
+  if (form_) form_->hide();
+  picker_.reset();
+  form_.reset();
+}
+
 TForm1& AppTest::Start(const std::string& command_line) {
+  Close();
   form_ = std::make_unique<TForm1>(dir_.string(), command_line);
   picker_ = std::make_unique<TForm4>(*form_);
   form_->picker = picker_.get();
@@ -156,50 +142,14 @@ TForm1& AppTest::StartWith(const std::vector<uint8_t>& map, const std::string& n
 }
 
 std::string AppTest::Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
-  const std::string path = Path(name);
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-  WriteFileBytes(path, bytes);
-  return path;
+  std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
+  WriteFileBytes(Path(name), bytes);
+  return Path(name);
 }
 
 void AppTest::Load(const std::string& path) {
   Answer(path);
   form_->LoadButtonClick();
-}
-
-std::vector<Message> AppTest::TakeMessages() {
-  std::vector<Message> taken;
-  taken.swap(messages_);
-  return taken;
-}
-
-void AppTest::ShowTab(int tab) {
-  form_->PageControl1->setCurrentIndex(tab);
-}
-
-void AppTest::PickSpawnType(int type) {
-  form_->SpawnPointBox->SetItemIndex(type);
-  form_->SpawnPointBoxChange();
-}
-
-void AppTest::PickSpawnPoint(int index) {
-  form_->SpawnPointListBox->SetItemIndex(index);
-  form_->SpawnPointListBoxClick();
-}
-
-void AppTest::PickEntityType(int index) {
-  form_->EntityTypeComboBox->SetItemIndex(index);
-  form_->EntityTypeComboBoxChange();
-}
-
-void AppTest::PickEntity(int index) {
-  form_->EntityListBox->SetItemIndex(index);
-  form_->SpawnPointListBoxClick();
-}
-
-void AppTest::PickFound(int index) {
-  form_->EntitysComboBox->SetItemIndex(index);
-  form_->EntitysComboBoxChange();
 }
 
 void AppTest::Search(const std::string& text, int type) {
@@ -208,32 +158,36 @@ void AppTest::Search(const std::string& text, int type) {
   form_->SearchComboBoxChange();
 }
 
+void AppTest::SetText(const Lines& lines) {
+  form_->Memo1->Clear();
+  for (const std::string& line : lines) form_->Memo1->AddLine(line);
+}
+
 void AppTest::Click(ui::ListBox* list, int row, bool twice, Qt::MouseButton button) {
   const QPoint at = list->visualItemRect(list->item(row)).center();
-  const QPoint global = list->viewport()->mapToGlobal(at);
   std::vector<QEvent::Type> events = {QEvent::MouseButtonPress, QEvent::MouseButtonRelease};
   if (twice) events.insert(events.end(), {QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease});
   for (const QEvent::Type type : events) {
-    const bool down = type != QEvent::MouseButtonRelease;
-    QMouseEvent event(type, at, global, button, down ? button : Qt::NoButton, Qt::NoModifier);
+    const Qt::MouseButtons held = type != QEvent::MouseButtonRelease ? button : Qt::NoButton;
+    QMouseEvent event(type, at, list->viewport()->mapToGlobal(at), button, held, Qt::NoModifier);
     QApplication::sendEvent(list->viewport(), &event);
   }
 }
 
-void AppTest::Type(ui::Edit* edit, const std::string& text) {
+void AppTest::Type(QLineEdit* edit, const std::string& text) {
   edit->selectAll();
-  for (const char c : text) Key(edit, c);
+  for (const char c : text) Key(edit, Qt::Key_unknown, std::string(1, c));
 }
 
-void AppTest::Key(QWidget* widget, char key) {
-  QKeyEvent event(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(QChar(key)));
-  QApplication::sendEvent(widget, &event);
+void AppTest::Key(QWidget* to, int key, const std::string& text, Qt::KeyboardModifiers mods) {
+  QKeyEvent event(QEvent::KeyPress, key, mods, QString::fromLatin1(text));
+  QApplication::sendEvent(to, &event);
 }
 
-std::vector<std::string> AppTest::ClassNames() const {
-  std::vector<std::string> names;
-  for (const Entity& e : form_->bsp_file->entities) names.push_back(e.class_name);
-  return names;
+Lines AppTest::Each(std::string Entity::*field) const {
+  Lines values;
+  for (const Entity& e : form_->bsp_file->entities) values.push_back(e.*field);
+  return values;
 }
 
 }  // namespace tarnwick::test

@@ -5,16 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
-#include <QRect>
-#include <array>
 #include <deque>
 #include <filesystem>
 #include <functional>
-#include <memory>
-#include <optional>
-#include <ostream>
-#include <string>
-#include <vector>
+#include <utility>
 
 #include "app/main_window.h"
 #include "app/picker_window.h"
@@ -23,18 +17,8 @@
 
 namespace tarnwick::test {
 
-struct Message {
-  std::string text, caption;
-  bool operator==(const Message&) const = default;
-};
-inline void PrintTo(const Message& m, std::ostream* os) {
-  *os << '"' << m.text << "\" captioned \"" << m.caption << '"';
-}
-inline Message ErrorBox(const std::string& text) {
-  return {text, "Error"};
-}
+using Lines = std::vector<std::string>;
 
-// A file of the repository's data folder.
 std::string DataFile(const std::string& name);
 
 // The map most tests edit. Seen from above, as the camera at its start sees it, it holds:
@@ -49,106 +33,113 @@ std::string DataFile(const std::string& name);
 //   10         info_target at (0 -300 0)
 // Model 0 is a room from (-512 -384 -128) to (512 384 256). No two spawn points, nor the camera
 // at the origin, are within 90 units of each other; within 200, spawn points 3 and 4 are.
-BspBuilder RoomMapBuilder();
 std::vector<uint8_t> RoomMap();
+// The room's models with a plain world and then `entities`; LightsMap's are two lights at
+// (8 16 32) and (-8 16 32).
+std::vector<uint8_t> RoomWith(const std::string& entities);
+std::vector<uint8_t> LightsMap();
 inline constexpr int kRoomEntities = 11;
 
-// The pixels of the colours the view draws with.
-constexpr QRgb kBlack = qRgb(0, 0, 0);
-constexpr QRgb kGreen = qRgb(0, 255, 0);
-constexpr QRgb kRed = qRgb(255, 0, 0);
-constexpr QRgb kYellow = qRgb(255, 255, 0);
-constexpr QRgb kMagenta = qRgb(255, 0, 255);
-constexpr QRgb kBlue = qRgb(0, 0, 255);
-constexpr QRgb kDarkRed = qRgb(155, 0, 0);
-constexpr QRgb kDarkerRed = qRgb(100, 0, 0);
+// The colours the view draws with.
+constexpr QRgb kBlack = qRgb(0, 0, 0), kWhite = qRgb(255, 255, 255), kGreen = qRgb(0, 255, 0),
+               kRed = qRgb(255, 0, 0), kYellow = qRgb(255, 255, 0), kMagenta = qRgb(255, 0, 255),
+               kBlue = qRgb(0, 0, 255), kDarkRed = qRgb(155, 0, 0), kDarkerRed = qRgb(100, 0, 0);
 
-// One frame of the 3D view as the view's framebuffer holds it, limited to the viewport (the area
-// of GLPanel shrunk by 2 pixels on each side).
+// One frame of the 3D view as its framebuffer holds it, limited to the viewport (GLPanel shrunk
+// by 2 pixels on each side).
 class Frame {
  public:
   explicit Frame(TForm1& form);
-
-  int Count(QRgb rgb) const { return Count(rgb, viewport_); }
-  int Count(QRgb rgb, QRect area) const;
-  int Count(const std::function<bool(QRgb)>& match, QRect area) const;
+  // The pixels that match within `area`, or within the viewport when that is null.
+  int Count(const std::function<bool(QRgb)>& match, QRect area = {}) const;
+  int Count(QRgb rgb, QRect area = {}) const {
+    return Count([rgb](QRgb pixel) { return pixel == (rgb & 0xFFFFFF); }, area);
+  }
   bool Has(QRgb rgb) const { return Count(rgb) > 0; }
   bool IsBlack() const { return Count(kBlack) == viewport_.width() * viewport_.height(); }
-  // The smallest rectangle around every pixel of the colour; empty when there is none.
-  QRect Bounds(QRgb rgb) const;
-  // Where a map point appears while the camera looks straight down (yaw and pitch 0).
+  // Where a map point appears while the camera, as it is now, looks straight down (yaw and
+  // pitch 0).
   QPoint Project(float x, float y, float z) const;
-  // The rectangle of a horizontal map rectangle at height z, seen that way.
-  QRect Project(float x0, float y0, float x1, float y1, float z) const;
-
-  QRect viewport() const { return viewport_; }
+  // Whether the colour is drawn within 12 pixels of where a map point appears, as a marker or
+  // spawn cube of the usual size drawn around it would be.
+  bool Near(QRgb rgb, float x, float y, float z) const;
   const QImage& image() const { return image_; }
 
  private:
+  TForm1* form_;  // whose camera and view settings Project reads
   QImage image_;
   QRect viewport_;
-  std::array<float, 3> camera_;
-  float offset_, fov_, aspect_;
 };
 
 class AppTest : public ::testing::Test {
  protected:
+  using F = TForm1;
   void SetUp() override;
   void TearDown() override;
 
-  // Builds the main window and then the picker, as start-up does, and shows the main window,
-  // which runs its first-show handler.
+  // Builds the main window and then the picker, as start-up does, and shows the main window;
+  // windows of an earlier start are closed first.
   TForm1& Start(const std::string& command_line = "");
   // Starts without a command line and loads `map`, written to `name`, with the load button.
   TForm1& StartWith(const std::vector<uint8_t>& map, const std::string& name = "test.bsp");
+  // The user closes the program: the main window hides, then the windows go.
+  void Close();
 
-  // A path inside the test's program folder.
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
   std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
-
   // The next file dialog is answered with `path`; nothing is the user cancelling.
   void Answer(std::optional<std::string> path) { answers_.push_back(std::move(path)); }
   // The load button, the user choosing `path`.
   void Load(const std::string& path);
-  // The messages shown since the last call.
-  std::vector<Message> TakeMessages();
+  // The message boxes shown since the last call, as "caption: text".
+  Lines TakeMessages() { return std::exchange(messages_, {}); }
 
-  // A click on tab `tab`.
-  void ShowTab(int tab);
-  // A user's choice in a list: the selection, then the handler the click runs.
-  void PickSpawnType(int type);
-  void PickSpawnPoint(int index);
-  void PickEntityType(int index);
-  void PickEntity(int index);  // in the point editor's list
-  void PickFound(int index);   // in the entity editor's list
+  // Clicks on a tab, and a user's choices in the lists: the selection, then its handler.
+  void ShowTab(int tab) { form_->PageControl1->setCurrentIndex(tab); }
+  void PickSpawnType(int i) { Pick(form_->SpawnPointBox, i, &F::SpawnPointBoxChange); }
+  void PickSpawnPoint(int i) { Pick(form_->SpawnPointListBox, i, &F::SpawnPointListBoxClick); }
+  void PickEntityType(int i) { Pick(form_->EntityTypeComboBox, i, &F::EntityTypeComboBoxChange); }
+  void PickEntity(int i) { Pick(form_->EntityListBox, i, &F::SpawnPointListBoxClick); }
+  void PickFound(int i) { Pick(form_->EntitysComboBox, i, &F::RefreshEntity); }
   void Search(const std::string& text, int type);
+  // Replaces the entity editor's text.
+  void SetText(const Lines& lines);
 
   // The user clicks list item `row` with the mouse, once or twice.
   static void Click(ui::ListBox* list, int row, bool twice = false,
                     Qt::MouseButton button = Qt::LeftButton);
   // The user selects the text of an edit and types `text` over it, key by key.
-  static void Type(ui::Edit* edit, const std::string& text);
-  static void Key(QWidget* widget, char key);
+  static void Type(QLineEdit* edit, const std::string& text);
+  // A key pressed in `to`, with the text it types and the modifiers held.
+  static void Key(QWidget* to, int key, const std::string& text = "",
+                  Qt::KeyboardModifiers mods = Qt::NoModifier);
 
-  // The entity text as the map holds it.
   const Entity& EntityAt(int index) const { return form_->bsp_file->entities.at(index); }
-  std::vector<std::string> ClassNames() const;
-
-  TForm1& form() { return *form_; }
-  TForm4& picker() { return *picker_; }
+  // Whether the entity's text holds `part`.
+  bool Holds(int index, const std::string& part) const {
+    return EntityAt(index).text.find(part) != std::string::npos;
+  }
+  // A field of every entity, in the map's order.
+  Lines Each(std::string Entity::*field) const;
 
   std::filesystem::path dir_;
-  std::vector<Message> messages_;
+  Lines messages_;
   std::deque<std::optional<std::string>> answers_;
-  std::vector<ui::FileDialog> dialogs_;
   std::unique_ptr<TForm1> form_;
   std::unique_ptr<TForm4> picker_;
+
+ private:
+  template <class List>
+  void Pick(List* list, int i, void (F::*handler)()) {
+    list->SetItemIndex(i);
+    (form_.get()->*handler)();
+  }
 };
 
 // The items of a list or drop-down list.
 template <class List>
-std::vector<std::string> Items(const List& list) {
-  std::vector<std::string> items;
+Lines Items(const List& list) {
+  Lines items;
   for (int i = 0; i < list.Count(); ++i) items.push_back(list.Item(i));
   return items;
 }
