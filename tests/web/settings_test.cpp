@@ -15,77 +15,57 @@ using namespace web_test;
 
 class SettingsFileFormat : public ::testing::Test {
  protected:
-  void SetUp() override {
-    for (int i = 0; i < Settings::kNumberCount; ++i) sample_.numbers[i] = (i + 1) * 1000 + i;
-    sample_.numbers[3] = INT32_MIN;
-    sample_.numbers[4] = INT32_MAX;
-    sample_.numbers[17] = -1;
-    sample_.numbers[20] = 0x12345678;
-    sample_.last_map_path = "/home/me/my maps/r\xe9union hall \xff.bsp";
-    sample_.last_fgd_path = "C:\\old\\entities.fgd";
-  }
   TempDir dir_;
   std::string path_ = dir_.path + "/settings.twk";
-  Settings sample_;
 };
 
 TEST_F(SettingsFileFormat, NumbersLittleEndianThenTwoZeroEndedPathsReadBackAlike) {
+  Settings s{
+      {-1, INT32_MIN, INT32_MAX, 7, 0x12345678}, 21, "/my maps/r\xe9union \xff.bsp", "C:\\e.fgd"};
   EXPECT_FALSE(ReadSettings(path_));  // no file
-  ASSERT_TRUE(WriteSettings(path_, sample_));
+  ASSERT_TRUE(WriteSettings(path_, s));
   ASSERT_TRUE(WriteSettings(path_, Settings{}));  // a longer file is replaced
   EXPECT_EQ(ReadFile(path_), std::string(86, '\0'));
-  ASSERT_TRUE(WriteSettings(path_, sample_));
+  ASSERT_TRUE(WriteSettings(path_, s));
   const std::string bytes = ReadFile(path_);
-  ASSERT_EQ(bytes.size(), 86 + sample_.last_map_path.size() + sample_.last_fgd_path.size());
-  EXPECT_EQ(std::memcmp(bytes.data(), sample_.numbers.data(), 84), 0);
-  EXPECT_EQ(bytes.substr(80, 4), "\x78\x56\x34\x12");
-  EXPECT_EQ(bytes.substr(84), sample_.last_map_path + '\0' + sample_.last_fgd_path + '\0');
+  EXPECT_EQ(bytes.substr(0, 20),
+            std::string("\xff\xff\xff\xff\0\0\0\x80\xff\xff\xff\x7f\7\0\0\0\x78\x56\x34\x12", 20));
+  EXPECT_EQ(bytes.substr(20, 64), std::string(64, '\0'));
+  EXPECT_EQ(bytes.substr(84), s.last_map_path + '\0' + s.last_fgd_path + '\0');  // 86 + n + m bytes
   const auto read = ReadSettings(path_);
   ASSERT_TRUE(read);
-  EXPECT_EQ(read->numbers, sample_.numbers);
+  EXPECT_EQ(read->numbers, s.numbers);
   EXPECT_EQ(read->numbers_read, Settings::kNumberCount);
-  EXPECT_EQ(read->last_map_path, sample_.last_map_path);
-  EXPECT_EQ(read->last_fgd_path, sample_.last_fgd_path);
-  EXPECT_FALSE(WriteSettings(dir_.path + "/no such folder/settings.twk", sample_));
-  EXPECT_FALSE(WriteSettings(dir_.path, sample_));  // a folder
+  EXPECT_EQ(read->last_map_path, s.last_map_path);
+  EXPECT_EQ(read->last_fgd_path, s.last_fgd_path);
+  EXPECT_FALSE(WriteSettings(dir_.path + "/no such folder/settings.twk", s));
+  EXPECT_FALSE(WriteSettings(dir_.path, s));  // a folder
 }
 
-TEST_F(SettingsFileFormat, ACutFileGivesTheWholeNumbersAndThePathBytesBeforeTheCut) {
-  ASSERT_TRUE(WriteSettings(path_, sample_));
+// Every cut of a written file, then garbage with many zero bytes (so most hold both paths and
+// text after them): the whole numbers only, each path up to its zero byte or the end of the file.
+TEST_F(SettingsFileFormat, ACutOrGarbledFileGivesItsWholeNumbersAndThePathBytesItHolds) {
+  ASSERT_TRUE(WriteSettings(path_, Settings{{5, -6, 7}, 21, "maps/hall.bsp", "ents.fgd"}));
   const std::string full = ReadFile(path_);
-  const size_t map_end = 84 + sample_.last_map_path.size();  // the map path's zero byte
-  for (size_t length = 0; length <= full.size(); ++length) {
-    SCOPED_TRACE(length);
-    WriteFile(path_, full.substr(0, length));
-    const auto read = ReadSettings(path_);
-    ASSERT_TRUE(read);
-    const int whole = static_cast<int>(std::min<size_t>(length / 4, Settings::kNumberCount));
-    EXPECT_EQ(read->numbers_read, whole);
-    for (int i = 0; i < whole; ++i) EXPECT_EQ(read->numbers[i], sample_.numbers[i]);
-    const auto cut = [&](size_t from, size_t to) -> std::string {
-      return length <= from ? "" : full.substr(from, std::min(length, to) - from);
-    };
-    EXPECT_EQ(read->last_map_path, cut(84, map_end));
-    EXPECT_EQ(read->last_fgd_path, cut(map_end + 1, full.size() - 1));
-  }
-}
-
-// A quarter of the bytes are zero, so most files hold both paths and text after them.
-TEST_F(SettingsFileFormat, GarbageNeverFailsTheReaderAndTextAfterTheSecondPathIsIgnored) {
+  std::vector<std::string> files;
+  for (size_t length = 0; length <= full.size(); ++length) files.push_back(full.substr(0, length));
   std::mt19937 random(20240517);
-  for (int round = 0; round < 300; ++round) {
-    std::string bytes(random() % 200, '\0');
-    for (char& c : bytes) c = static_cast<char>(random() % 4 == 0 ? 0 : random());
+  for (int i = 0; i < 300; ++i) {
+    files.emplace_back(random() % 200, '\0');
+    for (char& c : files.back()) c = static_cast<char>(random() % 4 == 0 ? 0 : random());
+  }
+  for (const std::string& bytes : files) {
     WriteFile(path_, bytes);
     const auto read = ReadSettings(path_);
     ASSERT_TRUE(read);
-    EXPECT_EQ(read->numbers_read, static_cast<int>(std::min<size_t>(bytes.size() / 4, 21)));
+    const size_t whole = std::min<size_t>(bytes.size() / 4, 21);
+    EXPECT_EQ(read->numbers_read, static_cast<int>(whole));
+    EXPECT_EQ(std::memcmp(read->numbers.data(), bytes.data(), 4 * whole), 0);
     const std::string tail = bytes.size() > 84 ? bytes.substr(84) : "";
-    const size_t map = tail.find('\0');
+    const size_t map = std::min(tail.find('\0'), tail.size());
     EXPECT_EQ(read->last_map_path, tail.substr(0, map));
-    if (map != std::string::npos) {
-      EXPECT_EQ(read->last_fgd_path, tail.substr(map + 1, tail.find('\0', map + 1) - map - 1));
-    }
+    EXPECT_EQ(read->last_fgd_path,
+              map == tail.size() ? "" : tail.substr(map + 1, tail.find('\0', map + 1) - map - 1));
   }
 }
 

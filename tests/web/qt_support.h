@@ -1,0 +1,90 @@
+#pragma once
+
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <algorithm>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ui/ui.h"
+
+namespace tarnwick::web_test {
+
+using Message = std::pair<std::string, std::string>;  // text, caption
+
+// Records every message box instead of showing it, for as long as it lives.
+struct MessageRecorder {
+  MessageRecorder() {
+    ui::message_box = [this](const std::string& text, const std::string& caption) {
+      shown.emplace_back(text, caption);
+    };
+  }
+  ~MessageRecorder() { ui::message_box = saved; }
+
+  decltype(ui::message_box) saved = ui::message_box;
+  std::vector<Message> shown;
+};
+
+// A small HTTP server on 127.0.0.1 at a free port, serving whenever the test's thread runs an
+// event loop (the code under test does while it waits). Each request is answered and the
+// connection closed; unknown targets get 404.
+class LocalServer {
+ public:
+  LocalServer() {
+    server_.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&server_, &QTcpServer::newConnection, [this] {
+      while (QTcpSocket* socket = server_.nextPendingConnection()) {
+        const auto read = [this, socket, head = std::make_shared<QByteArray>()] {
+          *head += socket->readAll();
+          if (!head->contains("\r\n\r\n")) return;  // the head is not complete yet
+          Answer(socket, std::exchange(*head, {}).split(' ').value(1).toStdString());
+        };
+        QObject::connect(socket, &QTcpSocket::readyRead, read);
+        QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        if (socket->bytesAvailable() > 0) read();
+      }
+    });
+  }
+
+  quint16 Port() const { return server_.serverPort(); }
+  std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(Port()); }
+
+  // `target` as it arrives: a path, or a whole URL when asked as a proxy. Successive GETs get the
+  // bodies (at least one) in turn, the last repeated; status 0 accepts and never answers.
+  void Serve(const std::string& target, std::vector<std::string> bodies, int status = 200) {
+    answers_[target] = {status, std::move(bodies), 0};
+  }
+  int Count(const std::string& target) const {
+    return static_cast<int>(std::count(requests.begin(), requests.end(), target));
+  }
+
+  std::vector<std::string> requests;  // every target asked, in order
+
+ private:
+  void Answer(QTcpSocket* socket, const std::string& target) {
+    requests.push_back(target);
+    Answers missing{404, {"not here"}, 0};
+    const auto it = answers_.find(target);
+    Answers& answer = it == answers_.end() ? missing : it->second;
+    if (answer.status == 0) return;
+    const std::string& body = answer.bodies[std::min(answer.turn++, answer.bodies.size() - 1)];
+    const std::string reply = "HTTP/1.1 " + std::to_string(answer.status) +
+                              " Status\r\nContent-Length: " + std::to_string(body.size()) +
+                              "\r\nConnection: close\r\n\r\n" + body;
+    socket->write(reply.data(), static_cast<qint64>(reply.size()));
+    socket->disconnectFromHost();
+  }
+
+  struct Answers {
+    int status;
+    std::vector<std::string> bodies;
+    size_t turn;
+  };
+  std::map<std::string, Answers> answers_;
+  QTcpServer server_;  // last, so its sockets go before what they use
+};
+
+}  // namespace tarnwick::web_test
