@@ -5,9 +5,7 @@
 #include <algorithm>
 #include <map>
 #include <memory>
-#include <string>
 #include <utility>
-#include <vector>
 
 #include "ui/ui.h"
 
@@ -56,9 +54,6 @@ class LocalServer {
   // bodies (at least one) in turn, the last repeated; status 0 accepts and never answers.
   void Serve(const std::string& target, std::vector<std::string> bodies, int status = 200) {
     answers_[target] = {status, std::move(bodies), 0};
-  }
-  int Count(const std::string& target) const {
-    return static_cast<int>(std::count(requests.begin(), requests.end(), target));
   }
 
   std::vector<std::string> requests;  // every target asked, in order

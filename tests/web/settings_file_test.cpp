@@ -21,37 +21,20 @@ using Numbers = std::array<int32_t, Settings::kNumberCount>;
 
 // One run of the program, in a new process: the three windows made as start-up makes them.
 struct ProgramRun {
-  explicit ProgramRun(const std::string& dir) : form(dir, ""), picker(form) {
+  // Shown at once, with `paths` in place of both paths until the file is read.
+  explicit ProgramRun(const std::string& dir, const char* paths = "")
+      : form(dir, ""), picker(form) {
     form.help = &help;
     form.picker = &picker;
-  }
-  ~ProgramRun() { form.close(); }
-  void Show() {
+    form.last_map_path = form.last_fgd_path = paths;
     form.show();
     QTest::qWait(20);  // let the first frames be drawn
   }
+  ~ProgramRun() { form.close(); }
   std::vector<ui::Edit*> Edits() const {
     return {form.OffsetEdit, form.FrontPlanEdit, form.BackPlanEdit, form.SpeadEdit,
             form.MinDisEdit};
   }
-  // The 21 values as the windows and controls hold them now, in the file's order.
-  Numbers Observed() const {
-    Numbers n{};
-    int i = 0;
-    for (const QWidget* w : std::initializer_list<const QWidget*>{&form, &help, &picker}) {
-      for (const int v : {w->x(), w->y(), w->width(), w->height()}) n[i++] = v;
-    }
-    for (const float v :
-         {form.view_offset, form.front_plane, form.back_plane, form.speed, form.min_distance}) {
-      n[i++] = static_cast<int32_t>(v);
-    }
-    n[17] = form.DrawModeComboBox->ItemIndex();
-    n[18] = form.LightingModeComboBox->ItemIndex();
-    n[19] = form.ScaleBar->value();
-    n[20] = form.CullingCheckBox->isChecked() | form.DrawEntitys->isChecked() << 1;
-    return n;
-  }
-
   int reset = (help_window_bounds = {}, picker_window_bounds = {}, 0);
   TForm1 form;
   TForm3 help;
@@ -80,7 +63,6 @@ class SettingsFileTest : public ::testing::Test {
 TEST_F(SettingsFileTest, EveryValueComesBackAfterAClose) {
   {
     ProgramRun run(dir_.path);
-    run.Show();
     run.form.setGeometry(40, 50, 700, 500);
     run.help.show();
     run.help.setGeometry(150, 160, 320, 240);
@@ -103,86 +85,66 @@ TEST_F(SettingsFileTest, EveryValueComesBackAfterAClose) {
   EXPECT_EQ(Written(), kRemembered);
 
   ProgramRun run(dir_.path);
-  run.Show();
-  EXPECT_EQ(run.Observed(), kRemembered);
   std::vector<std::string> texts;
   for (const ui::Edit* edit : run.Edits()) texts.push_back(edit->Text());
   EXPECT_EQ(texts, (std::vector<std::string>{"1500", "12", "8000", "3", "-64"}));
   EXPECT_EQ(run.form.last_map_path, kMap);
   EXPECT_EQ(run.form.last_fgd_path, kFgd);
   // The help window and the picker stay hidden, yet take their places from the file and record
-  // them, so the next file keeps them.
+  // them, so the next file keeps them: every value came back.
   EXPECT_EQ(help_window_bounds, (std::array<int32_t, 4>{150, 160, 320, 240}));
   EXPECT_EQ(picker_window_bounds, (std::array<int32_t, 4>{210, 220, 300, 350}));
   run.form.close();
   EXPECT_EQ(ReadFile(path_), bytes);
 }
 
-TEST_F(SettingsFileTest, NeverShownWindowsAreSavedAsZerosAndComeBackAtTheirMinimum) {
-  Numbers first;
-  {
-    ProgramRun run(dir_.path);
-    run.Show();
-    first = run.Observed();
-  }
-  EXPECT_EQ(ReadFile(path_).size(), 86u);
-  EXPECT_EQ(Written(), (Numbers{first[0], first[1], first[2], first[3], 0,  0,  0, 0, 0,    0, 0,
-                                0,        1000,     601,      10000,    10, 90, 1, 0, 1000, 3}));
-  ProgramRun run(dir_.path);
-  run.Show();
-  EXPECT_EQ(run.help.geometry(), QRect(0, 0, 100, 30));
-  EXPECT_EQ(run.picker.geometry(), QRect(0, 0, 256, 300));
-  EXPECT_EQ(help_window_bounds, (std::array<int32_t, 4>{0, 0, 100, 30}));
-  run.help.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&run.help));
-  EXPECT_EQ(run.help.CppWebBrowser1->geometry(), QRect(0, 0, 100, 30));
-}
-
-// A cut file applies the numbers it holds whole, in order, and nothing after them; garbage and
-// extreme numbers are held by the controls and keep every window within its minimum and the
-// desktop.
-TEST_F(SettingsFileTest, ACutOrGarbledFileNeverBringsTheWindowsDown) {
-  std::filesystem::create_directory(path_);  // unwritable: the first run leaves no file
-  Numbers defaults;
-  {
-    ProgramRun run(dir_.path);
-    run.Show();
-    defaults = run.Observed();
-  }
-  std::filesystem::remove(path_);
-  ASSERT_TRUE(WriteSettings(path_, Settings{kRemembered, 21, kMap, kFgd}));
-  const std::string full = ReadFile(path_);
-  std::vector<std::string> files = {std::string(84, '\xff'), ""};  // every number -1; extremes
-  for (int i = 0; i < 11; ++i) files[1] += std::string("\xff\xff\xff\x7f\0\0\0\x80", 8);
-  files.push_back(files[1].substr(4));
+// The first run saves the never-shown windows as zeros, and they come back at their minimum. A
+// cut file applies the numbers it holds whole, in order, and nothing after them. Garbage and
+// extreme numbers are held by the controls, and no window leaves its minimum or the desktop.
+TEST_F(SettingsFileTest, AFirstRunsCutOrGarbledFileNeverBringsTheWindowsDown) {
+  std::make_unique<ProgramRun>(dir_.path).reset();  // a first run, without a file
+  const Numbers first = Written();
+  std::vector<std::string> files = {ReadFile(path_), std::string(84, '\xff'), ""};  // every -1
+  EXPECT_EQ(files[0].size(), 86u);
+  EXPECT_EQ(first, (Numbers{first[0], first[1], first[2], first[3], 0,  0,  0, 0, 0,    0, 0,
+                            0,        1000,     601,      10000,    10, 90, 1, 0, 1000, 3}));
+  for (int i = 0; i < 11; ++i) files[2] += std::string("\xff\xff\xff\x7f\0\0\0\x80", 8);
+  files.push_back(files[2].substr(4));  // the extremes, both ways round
   std::mt19937 random(777);
   for (int i = 0; i < 4; ++i) {
     files.emplace_back(random() % 120, '\0');
     for (char& c : files.back()) c = static_cast<char>(random());
   }
+  ASSERT_TRUE(WriteSettings(path_, Settings{kRemembered, 21, kMap, kFgd}));
+  const std::string full = ReadFile(path_);
   for (const size_t length : {0, 7, 48, 83, 86}) files.push_back(full.substr(0, length));
   for (size_t f = 0; f < files.size(); ++f) {
-    const std::string& bytes = files[f];
-    WriteFile(path_, bytes);
-    ProgramRun run(dir_.path);
-    run.form.last_map_path = run.form.last_fgd_path = "kept";
-    run.Show();
-    const QSize desktop = run.form.screen()->virtualSize();
-    for (const QWidget* w :
-         std::initializer_list<const QWidget*>{&run.form, &run.help, &run.picker}) {
-      EXPECT_GE(w->width(), w->minimumWidth());
-      EXPECT_GE(w->height(), w->minimumHeight());
-      EXPECT_LE(w->width(), std::max(desktop.width(), w->minimumWidth()));
-      EXPECT_LE(w->height(), std::max(desktop.height(), w->minimumHeight()));
+    WriteFile(path_, files[f]);
+    {
+      ProgramRun run(dir_.path, "kept");
+      const QSize desktop = run.form.screen()->virtualSize();
+      for (const QWidget* w :
+           std::initializer_list<const QWidget*>{&run.form, &run.help, &run.picker}) {
+        EXPECT_GE(w->width(), w->minimumWidth());
+        EXPECT_GE(w->height(), w->minimumHeight());
+        EXPECT_LE(w->width(), std::max(desktop.width(), w->minimumWidth()));
+        EXPECT_LE(w->height(), std::max(desktop.height(), w->minimumHeight()));
+      }
+      EXPECT_GE(run.form.ScaleBar->value(), 1);
+      EXPECT_LE(run.form.ScaleBar->value(), 1000);
+      run.form.RenderView();
+      if (f == 0) {
+        EXPECT_EQ(run.help.geometry(), QRect(0, 0, 100, 30));
+        EXPECT_EQ(run.picker.geometry(), QRect(0, 0, 256, 300));
+        EXPECT_EQ(help_window_bounds, (std::array<int32_t, 4>{0, 0, 100, 30}));
+      }
     }
-    EXPECT_GE(run.form.ScaleBar->value(), 1);
-    EXPECT_LE(run.form.ScaleBar->value(), 1000);
-    run.form.RenderView();
-    if (f < 7) continue;  // the cuts of a good file:
-    Numbers expected = defaults;
-    std::copy_n(kRemembered.begin(), bytes.size() / 4, expected.begin());
-    EXPECT_EQ(run.Observed(), expected);
-    EXPECT_EQ(run.form.last_map_path, bytes.size() < 84 ? "kept" : kMap.substr(0, 2));
+    if (f < 8) continue;  // the cuts of a good file, as the run that read them writes them:
+    Numbers expected = first;
+    std::copy_n(kRemembered.begin(), files[f].size() / 4, expected.begin());
+    const auto written = ReadSettings(path_);
+    EXPECT_EQ(written->numbers, expected);
+    EXPECT_EQ(written->last_map_path, files[f].size() < 84 ? "kept" : kMap.substr(0, 2));
   }
 }
 
