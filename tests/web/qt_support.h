@@ -2,7 +2,6 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <algorithm>
 #include <map>
 #include <memory>
 #include <utility>
@@ -53,7 +52,7 @@ class LocalServer {
   // `target` as it arrives: a path, or a whole URL when asked as a proxy. Successive GETs get the
   // bodies (at least one) in turn, the last repeated; status 0 accepts and never answers.
   void Serve(const std::string& target, std::vector<std::string> bodies, int status = 200) {
-    answers_[target] = {status, std::move(bodies), 0};
+    answers_[target] = {status, std::move(bodies)};
   }
 
   std::vector<std::string> requests;  // every target asked, in order
@@ -61,24 +60,19 @@ class LocalServer {
  private:
   void Answer(QTcpSocket* socket, const std::string& target) {
     requests.push_back(target);
-    Answers missing{404, {"not here"}, 0};
-    const auto it = answers_.find(target);
-    Answers& answer = it == answers_.end() ? missing : it->second;
-    if (answer.status == 0) return;
-    const std::string& body = answer.bodies[std::min(answer.turn++, answer.bodies.size() - 1)];
-    const std::string reply = "HTTP/1.1 " + std::to_string(answer.status) +
+    auto& [status, bodies] = answers_.try_emplace(target, 404, Bodies{"not here"}).first->second;
+    if (status == 0) return;
+    const std::string body = bodies.front();
+    if (bodies.size() > 1) bodies.erase(bodies.begin());
+    const std::string reply = "HTTP/1.1 " + std::to_string(status) +
                               " Status\r\nContent-Length: " + std::to_string(body.size()) +
                               "\r\nConnection: close\r\n\r\n" + body;
     socket->write(reply.data(), static_cast<qint64>(reply.size()));
     socket->disconnectFromHost();
   }
 
-  struct Answers {
-    int status;
-    std::vector<std::string> bodies;
-    size_t turn;
-  };
-  std::map<std::string, Answers> answers_;
+  using Bodies = std::vector<std::string>;
+  std::map<std::string, std::pair<int, Bodies>> answers_;
   QTcpServer server_;  // last, so its sockets go before what they use
 };
 
