@@ -3,14 +3,12 @@
 
 #include <QScreen>
 #include <QTest>
-#include <random>
 
 #include "app/main_window.h"
 #include "app/picker_window.h"
 #include "config/settings.h"
 #include "qt_support.h"
 #include "test_files.h"
-#include "web/download_list.h"
 #include "web/help_window.h"
 
 namespace tarnwick {
@@ -31,6 +29,7 @@ struct ProgramRun {
     QTest::qWait(20);  // let the first frames be drawn
   }
   ~ProgramRun() { form.close(); }
+  // Set before the windows are made: a new process starts with no bounds recorded.
   int reset = (help_window_bounds = {}, picker_window_bounds = {}, 0);
   TForm1 form;
   TForm3 help;
@@ -46,7 +45,6 @@ class SettingsFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::filesystem::copy_file(TARNWICK_DATA_DIR "/Config.cfg", dir_.path + "/Config.cfg");
-    help_base_url.clear();  // the help page fails at once, without any network
   }
   void TearDown() override { EXPECT_TRUE(messages_.shown.empty()); }
   Numbers Written() const { return ReadSettings(path_).value_or(Settings{}).numbers; }
@@ -60,8 +58,10 @@ TEST_F(SettingsFileTest, EveryValueComesBackAfterAClose) {
   {
     ProgramRun run(dir_.path);
     run.form.setGeometry(40, 50, 700, 500);
+    EXPECT_EQ(run.help.geometry(), QRect(0, 0, 600, 400));  // the help window's first place
     run.help.show();
-    run.help.setGeometry(150, 160, 320, 240);
+    run.help.setGeometry(150, 160, 320, 240);  // recorded by the window, its page follows
+    ASSERT_TRUE(QTest::qWaitFor([&] { return run.help.CppWebBrowser1->width() == 320; }));
     run.picker.show();
     run.picker.setGeometry(210, 220, 300, 350);
     run.picker.hide();
@@ -104,11 +104,6 @@ TEST_F(SettingsFileTest, AFirstRunsCutOrGarbledFileNeverBringsTheWindowsDown) {
                             0,        1000,     601,      10000,    10, 90, 1, 0, 1000, 3}));
   for (int i = 0; i < 11; ++i) files[2] += std::string("\xff\xff\xff\x7f\0\0\0\x80", 8);
   files.push_back(files[2].substr(4));  // the extremes, both ways round
-  std::mt19937 random(777);
-  for (int i = 0; i < 4; ++i) {
-    files.emplace_back(random() % 120, '\0');
-    for (char& c : files.back()) c = static_cast<char>(random());
-  }
   ASSERT_TRUE(WriteSettings(path_, Settings{kRemembered, 21, kMap, kFgd}));
   const std::string full = ReadFile(path_);
   for (const size_t length : {0, 7, 48, 83, 86}) files.push_back(full.substr(0, length));
@@ -124,8 +119,6 @@ TEST_F(SettingsFileTest, AFirstRunsCutOrGarbledFileNeverBringsTheWindowsDown) {
         EXPECT_LE(w->width(), std::max(desktop.width(), w->minimumWidth()));
         EXPECT_LE(w->height(), std::max(desktop.height(), w->minimumHeight()));
       }
-      EXPECT_GE(run.form.ScaleBar->value(), 1);
-      EXPECT_LE(run.form.ScaleBar->value(), 1000);
       run.form.RenderView();
       if (f == 0) {
         EXPECT_EQ(run.help.geometry(), QRect(0, 0, 100, 30));
@@ -133,12 +126,12 @@ TEST_F(SettingsFileTest, AFirstRunsCutOrGarbledFileNeverBringsTheWindowsDown) {
         EXPECT_EQ(help_window_bounds, (std::array<int32_t, 4>{0, 0, 100, 30}));
       }
     }
-    if (f < 8) continue;  // the cuts of a good file, as the run that read them writes them:
+    if (f < 4) continue;  // the cuts of a good file, as the run that read them writes them:
     Numbers expected = first;
     std::copy_n(kRemembered.begin(), files[f].size() / 4, expected.begin());
-    const auto written = ReadSettings(path_);
-    EXPECT_EQ(written->numbers, expected);
-    EXPECT_EQ(written->last_map_path, files[f].size() < 84 ? "kept" : kMap.substr(0, 2));
+    EXPECT_EQ(Written(), expected);
+    EXPECT_EQ(ReadSettings(path_)->last_map_path,
+              files[f].size() < 84 ? "kept" : kMap.substr(0, 2));
   }
 }
 
