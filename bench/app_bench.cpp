@@ -1,55 +1,31 @@
 // The editor's view on a real map, under a display (run it with xvfb-run): LoadFile with its
 // spacing check and display lists, one frame in each draw mode, and the wall check. The map is
-// the largest .bsp in TARNWICK_MAPS (default: the shared maps beside this checkout) or TARNWICK_MAP.
+// the one bench_map.h picks.
 #include <GL/gl.h>
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "app/main_window.h"
 #include "app/picker_window.h"
+#include "bench_map.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 tarnwick::TForm1* form = nullptr;
-
-fs::path BenchMap() {
-  if (const char* file = std::getenv("TARNWICK_MAP")) return file;
-  const char* folder = std::getenv("TARNWICK_MAPS");
-  fs::path largest;
-  for (const auto& entry : fs::directory_iterator(folder ? folder : TARNWICK_DEFAULT_MAPS)) {
-    if (entry.path().extension() == ".bsp" &&
-        (largest.empty() || entry.file_size() > fs::file_size(largest))) {
-      largest = entry.path();
-    }
-  }
-  return largest;
-}
-
-const std::vector<uint8_t>& Bytes() {
-  static const std::vector<uint8_t> bytes = [] {
-    std::ifstream in(BenchMap(), std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-  }();
-  return bytes;
-}
 
 void BM_LoadFile(benchmark::State& state) {
   for (auto _ : state) {
-    form->LoadFile(Bytes());
+    form->LoadFile(BenchMapBytes());
     glFinish();
   }
   state.SetLabel(BenchMap().filename().string());
 }
 
 void BM_RenderView(benchmark::State& state) {
-  form->LoadFile(Bytes());
+  form->LoadFile(BenchMapBytes());
   form->DrawModeComboBox->SetItemIndex(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     form->RenderView();
@@ -59,7 +35,7 @@ void BM_RenderView(benchmark::State& state) {
 }
 
 void BM_WallCheck(benchmark::State& state) {
-  form->LoadFile(Bytes());
+  form->LoadFile(BenchMapBytes());
   for (auto _ : state) {
     form->bsp_file->WallCheck(form->min_distance, form->display_lists[2], form->display_lists[3]);
     glFinish();

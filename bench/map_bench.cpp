@@ -1,39 +1,15 @@
-// Load and save of a real map: the largest .bsp in the folder TARNWICK_MAPS (default: the shared
-// maps beside this checkout), or the file TARNWICK_MAP.
+// Load and save of a real map (see bench_map.h for which).
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
+#include "bench_map.h"
 #include "map/bsp_file.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using tarnwick::BSPFile;
-
-fs::path BenchMap() {
-  if (const char* file = std::getenv("TARNWICK_MAP")) return file;
-  const char* folder = std::getenv("TARNWICK_MAPS");
-  fs::path largest;
-  for (const auto& entry : fs::directory_iterator(folder ? folder : TARNWICK_DEFAULT_MAPS)) {
-    if (entry.path().extension() == ".bsp" &&
-        (largest.empty() || entry.file_size() > fs::file_size(largest))) {
-      largest = entry.path();
-    }
-  }
-  return largest;
-}
-
-std::vector<uint8_t> Bytes() {
-  static const std::vector<uint8_t> bytes = [] {
-    std::ifstream in(BenchMap(), std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-  }();
-  return bytes;
-}
 
 tarnwick::Config CounterStrike() {
   tarnwick::Config config;
@@ -48,20 +24,20 @@ tarnwick::Config CounterStrike() {
 void BM_Load(benchmark::State& state) {
   const auto config = CounterStrike();
   for (auto _ : state) {
-    BSPFile map(Bytes(), config);  // the copy of the buffer is the caller's read of the file
+    BSPFile map(BenchMapBytes(), config);  // the copy of the buffer is the caller's read of the file
     benchmark::DoNotOptimize(map.entities.data());
   }
   state.SetLabel(BenchMap().filename().string());
-  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Bytes().size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(BenchMapBytes().size()));
 }
 
 void BM_Save(benchmark::State& state) {
   const auto config = CounterStrike();
-  BSPFile map(Bytes(), config);
+  BSPFile map(BenchMapBytes(), config);
   const fs::path out = fs::temp_directory_path() / "tarnwick_bench_save.bsp";
   for (auto _ : state) map.SaveFile(out.string());
   state.SetLabel(BenchMap().filename().string());
-  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(Bytes().size()));
+  state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(BenchMapBytes().size()));
   fs::remove(out);
   fs::remove(tarnwick::EntFileName(out.string()));
 }

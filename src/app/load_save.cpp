@@ -98,14 +98,18 @@ void TForm1::LoadFile(std::vector<uint8_t> raw_file_) {
     bsp_file->WallCheck(min_distance, 0, 0);
     for (int list = 0; list < 5; ++list) CompileList(list);
   }
+  CameraToOrigin();
+  ModelComboBox->Clear();
+  for (int32_t m = 0; m < bsp_file->GetModelCount(); ++m) ModelComboBox->Add(std::to_string(m));
+}
+
+void TForm1::CameraToOrigin() {
   camera_pos = {0, 0, 0};
   camera_yaw = camera_pitch = 0;
   SpawnPointBoxChange();
   SpawnPointListBoxClick();
   UpdatePositionEdits();
   SearchEntitys();
-  ModelComboBox->Clear();
-  for (int32_t m = 0; m < bsp_file->GetModelCount(); ++m) ModelComboBox->Add(std::to_string(m));
 }
 
 void TForm1::SaveButtonClick() {

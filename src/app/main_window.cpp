@@ -307,12 +307,7 @@ void TForm1::FormShow() {
   } catch (const Error& e) {
     ShowError(e.what());
   }
-  camera_pos = {0, 0, 0};
-  camera_yaw = camera_pitch = 0;
-  SpawnPointBoxChange();
-  SpawnPointListBoxClick();
-  UpdatePositionEdits();
-  SearchEntitys();
+  CameraToOrigin();
 }
 
 void TForm1::FormHide() {

@@ -98,6 +98,8 @@ class TForm1 : public ui::Container {
   void LoadButtonClick();
   void SaveButtonClick();
   void LoadFile(std::vector<uint8_t> raw_file_);
+  // The camera back at the origin, and the lists and fields that show the map filled anew.
+  void CameraToOrigin();
 
   // The spawn-point editor and the bottom panel.
   void SpawnPointBoxChange();

@@ -1,0 +1,32 @@
+#pragma once
+
+// The map the benchmarks measure: the file TARNWICK_MAP, or the largest .bsp in the folder
+// TARNWICK_MAPS (default: the shared maps beside this checkout).
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+inline std::filesystem::path BenchMap() {
+  namespace fs = std::filesystem;
+  if (const char* file = std::getenv("TARNWICK_MAP")) return file;
+  const char* folder = std::getenv("TARNWICK_MAPS");
+  fs::path largest;
+  for (const auto& entry : fs::directory_iterator(folder ? folder : TARNWICK_DEFAULT_MAPS)) {
+    if (entry.path().extension() == ".bsp" &&
+        (largest.empty() || entry.file_size() > fs::file_size(largest))) {
+      largest = entry.path();
+    }
+  }
+  return largest;
+}
+
+inline const std::vector<uint8_t>& BenchMapBytes() {
+  static const std::vector<uint8_t> bytes = [] {
+    std::ifstream in(BenchMap(), std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  }();
+  return bytes;
+}
