@@ -19,6 +19,7 @@ namespace fs = std::filesystem;
 using tarnwick::test::Block;
 using tarnwick::test::BspBuilder;
 using tarnwick::test::ByteWriter;
+using tarnwick::test::RoomBuilder;
 using tarnwick::test::GcfWriter;
 
 fs::path out;
@@ -42,22 +43,9 @@ const std::string kEntities =
     Block({{"classname", "func_door"}, {"model", "*1"}, {"origin", "0 0 8"}}) +
     Block({{"classname", "func_illusionary"}, {"model", "*2"}}) + std::string(1, '\0');
 
-// A room (model 0) and two brush boxes (models 1 and 2).
-BspBuilder Room(const std::string& entities) {
-  BspBuilder map;
-  map.AddBox({-256, -256, 0}, {256, 256, 192}, true);
-  map.AddModel();
-  map.AddBox({-16, -64, 0}, {16, 64, 128}, false);
-  map.AddModel();
-  map.AddBox({100, 100, 0}, {140, 140, 40}, false);
-  map.AddModel();
-  map.SetEntities(entities);
-  return map;
-}
-
 // Every lump the loader decodes, filled.
 BspBuilder Full(const std::string& entities) {
-  BspBuilder map = Room(entities);
+  BspBuilder map = RoomBuilder(entities);
   ByteWriter leafs, marks, texinfo;
   for (uint16_t i = 0; i < 2; ++i) {
     leafs.I32(-1 - i).I32(-1).Text("", 12).U16(uint16_t(3 * i)).U16(3).Text("", 4);
@@ -77,7 +65,7 @@ BspBuilder Full(const std::string& entities) {
 }
 
 void Maps() {
-  const std::vector<uint8_t> room = Room(kEntities).Build();
+  const std::vector<uint8_t> room = RoomBuilder(kEntities).Build();
   BspBuilder last = Full(kEntities);
   std::vector<int> order;
   for (int k = 1; k < tarnwick::LUMP_COUNT; ++k) order.push_back(k);

@@ -19,19 +19,6 @@ inline Config TestConfig() {
   return config;
 }
 
-// A room (model 0, six faces) and two brush boxes (models 1 and 2, six faces each).
-inline BspBuilder RoomBuilder(const std::string& entities) {
-  BspBuilder map;
-  map.AddBox({-256, -256, 0}, {256, 256, 192}, true);
-  map.AddModel();
-  map.AddBox({-16, -64, 0}, {16, 64, 128}, false);
-  map.AddModel();
-  map.AddBox({100, 100, 0}, {140, 140, 40}, false);
-  map.AddModel();
-  map.SetEntities(entities);
-  return map;
-}
-
 // RoomBuilder with every lump filled: a valid texture lump with two textures, and bytes that
 // differ from their neighbours, of whole records, for the lumps the loader only counts.
 inline BspBuilder FullBuilder(const std::string& entities) {

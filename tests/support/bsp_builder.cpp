@@ -282,4 +282,16 @@ void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) 
   if (!out.flush()) throw std::runtime_error("cannot write " + path);
 }
 
+BspBuilder RoomBuilder(const std::string& entities) {
+  BspBuilder map;
+  map.AddBox({-256, -256, 0}, {256, 256, 192}, true);
+  map.AddModel();
+  map.AddBox({-16, -64, 0}, {16, 64, 128}, false);
+  map.AddModel();
+  map.AddBox({100, 100, 0}, {140, 140, 40}, false);
+  map.AddModel();
+  map.SetEntities(entities);
+  return map;
+}
+
 }  // namespace tarnwick::test

@@ -114,6 +114,10 @@ void SetLumpHeader(std::vector<uint8_t>& file, int lump, int32_t offset, int32_t
 void SetVersion(std::vector<uint8_t>& file, int32_t version);
 void Truncate(std::vector<uint8_t>& file, size_t size);
 
+// A room (model 0, six inward faces) and two brush boxes (models 1 and 2, six faces each), with
+// the given entity text.
+BspBuilder RoomBuilder(const std::string& entities);
+
 std::vector<uint8_t> ReadFileBytes(const std::string& path);
 // Raises std::runtime_error when the file cannot be written.
 void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
