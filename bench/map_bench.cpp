@@ -16,15 +16,16 @@ tarnwick::Config CounterStrike() {
   config.spawn_point_entity = {"info_player_start", "info_player_deathmatch"};
   config.spawn_point_displayname = {"Counter-Terrorist", "Terrorist"};
   config.entitys.push_back({{"func_door", "func_wall", "func_breakable"}, {0, 0, 255, 100}, true});
-  config.entitys.push_back({{"func_illusionary", "func_water", "func_buyzone"}, {0, 255, 0, 100},
-                            false});
+  config.entitys.push_back(
+      {{"func_illusionary", "func_water", "func_buyzone"}, {0, 255, 0, 100}, false});
   return config;
 }
 
 void BM_Load(benchmark::State& state) {
   const auto config = CounterStrike();
   for (auto _ : state) {
-    BSPFile map(BenchMapBytes(), config);  // the copy of the buffer is the caller's read of the file
+    BSPFile map(BenchMapBytes(),
+                config);  // the copy of the buffer is the caller's read of the file
     benchmark::DoNotOptimize(map.entities.data());
   }
   state.SetLabel(BenchMap().filename().string());

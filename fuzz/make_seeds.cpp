@@ -19,8 +19,8 @@ namespace fs = std::filesystem;
 using tarnwick::test::Block;
 using tarnwick::test::BspBuilder;
 using tarnwick::test::ByteWriter;
-using tarnwick::test::RoomBuilder;
 using tarnwick::test::GcfWriter;
+using tarnwick::test::RoomBuilder;
 
 fs::path out;
 

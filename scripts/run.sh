@@ -6,12 +6,17 @@ source "$root/scripts/deps.sh"
 tarnwick_install "${TARNWICK_BUILD_PACKAGES[@]}" libbenchmark-dev
 map=$(readlink -f "${1:-$root/data/sample.bsp}")
 cd "$root"
+# A failed configure or build stops here with its own messages and exit code.
 cmake --preset release >/dev/null
 cmake --build --preset release
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
-  echo "No display to open the editor on. Run it under a virtual display instead:"
+  echo "The editor is built, but there is no display to open it on."
+  if command -v xvfb-run >/dev/null; then
+    echo "xvfb-run is installed; run the editor under a virtual display:"
+  else
+    echo "Install a virtual display (sudo apt-get install xvfb xauth), then run the editor under it:"
+  fi
   echo "  xvfb-run -a $root/build/release/bin/tarnwick \"$map\""
-  echo "(xvfb-run comes with: apt-get install xvfb xauth)"
   exit 1
 fi
 exec build/release/bin/tarnwick "$map"

@@ -41,7 +41,9 @@ int main(int argc, char** argv) {
     form.RenderView();
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
     // From the screen, as the user sees it: the view's frame composed with the controls.
-    form.screen()->grabWindow(form.winId()).save(QString::fromStdString(out + "/tab" + std::to_string(tab) + ".png"));
+    form.screen()
+        ->grabWindow(form.winId())
+        .save(QString::fromStdString(out + "/tab" + std::to_string(tab) + ".png"));
   };
   form.SpawnPointListBox->SetItemIndex(2);
   form.SpawnPointListBoxClick();

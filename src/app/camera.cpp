@@ -146,6 +146,8 @@ void TForm1::OffsetEditChange() {
   RenderView();
 }
 
-void TForm1::SpeadEditChange() { ui::StrToFloat(SpeadEdit->Text(), speed); }
+void TForm1::SpeadEditChange() {
+  ui::StrToFloat(SpeadEdit->Text(), speed);
+}
 
 }  // namespace tarnwick

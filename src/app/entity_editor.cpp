@@ -52,12 +52,14 @@ void TForm1::RefreshEntity() {
   try {
     const int32_t index = found_entitys[k];
     if (index < 0) throw Error("TForm1::RefreshEntity (Entity Index < 0)");
-    if (index >= bsp_file->GetEntityCount()) return;  // a list from before the other editors' deletions
+    if (index >= bsp_file->GetEntityCount())
+      return;  // a list from before the other editors' deletions
     bsp_file->WriteBack(index);
     const Entity& e = bsp_file->entities[index];
     std::string line;
     for (const char c : e.text) {
-      if (c == '\0') throw Error("TForm1::RefreshEntity (Entity end found befor entity was scanned)");
+      if (c == '\0')
+        throw Error("TForm1::RefreshEntity (Entity end found befor entity was scanned)");
       if (c == '\n') {
         Memo1->AddLine(line);
         line.clear();

@@ -31,9 +31,9 @@ std::optional<std::vector<uint8_t>> ReadMapFile(const std::string& path) {
 }
 
 void TForm1::LoadButtonClick() {
-  const auto path = ui::RunFileDialog(
-      {false, "H-L MapFiles (*.bsp)|*.bsp|Steam .gcf File (*.gcf)|*.gcf", "Load Half-Life Map",
-       last_map_path});
+  const auto path =
+      ui::RunFileDialog({false, "H-L MapFiles (*.bsp)|*.bsp|Steam .gcf File (*.gcf)|*.gcf",
+                         "Load Half-Life Map", last_map_path});
   if (!path) return;
   last_map_path = *path;
   if (path->size() >= 4 && path->compare(path->size() - 4, 4, ".gcf") == 0) {

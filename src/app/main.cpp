@@ -1,5 +1,6 @@
-// The editor: start-up order is the download-list check, then the main, help and picker windows; the main window's first show
-// reads the settings and the configuration and opens the map named on the command line.
+// The editor: start-up order is the download-list check, then the main, help and picker windows;
+// the main window's first show reads the settings and the configuration and opens the map named on
+// the command line.
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
@@ -20,11 +21,15 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
 
-  const std::string program_dir = QCoreApplication::applicationDirPath().toLocal8Bit().toStdString();
+  const std::string program_dir =
+      QCoreApplication::applicationDirPath().toLocal8Bit().toStdString();
   tarnwick::CheckDownloadList(program_dir);  // before any window exists
 
   std::string command_line;
-  for (int i = 1; i < argc; ++i) command_line += (i > 1 ? " " : "") + std::string(argv[i]);
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) command_line += ' ';
+    command_line += argv[i];
+  }
   tarnwick::TForm1 form(program_dir, command_line);
   tarnwick::TForm3 help;
   tarnwick::TForm4 picker(form);

@@ -88,10 +88,10 @@ void TForm1::BuildControls() {
   });
   LoadFDGButton = Place(ui::Button(this, "OpenFGD", [this] { LoadFDGButtonClick(); }),
                         QRect(383, 3, 65, 17), kTop | kRight);
-  LoadButton = Place(ui::Button(this, "Load", [this] { LoadButtonClick(); }),
-                     QRect(455, 2, 41, 18), kTop | kRight);
-  SaveButton = Place(ui::Button(this, "Save", [this] { SaveButtonClick(); }),
-                     QRect(503, 2, 41, 18), kTop | kRight);
+  LoadButton = Place(ui::Button(this, "Load", [this] { LoadButtonClick(); }), QRect(455, 2, 41, 18),
+                     kTop | kRight);
+  SaveButton = Place(ui::Button(this, "Save", [this] { SaveButtonClick(); }), QRect(503, 2, 41, 18),
+                     kTop | kRight);
   Help = Place(ui::Button(this, "Help", [this] { HelpClick(); }), QRect(551, 2, 41, 18),
                kTop | kRight);
 
@@ -147,9 +147,9 @@ void TForm1::BuildControls() {
   BackPlanEdit = edit(296, 2, 46, offset_change);
   Label13 = label("Spead", 346, 2, 36);
   SpeadEdit = edit(382, 2, 34, [this] { SpeadEditChange(); });
-  CullingCheckBox = bottom->Place(
-      ui::CheckBox(bottom, "Culling", true, [this] { CullingCheckBoxClick(); }),
-      QRect(420, 2, 66, 21));
+  CullingCheckBox =
+      bottom->Place(ui::CheckBox(bottom, "Culling", true, [this] { CullingCheckBoxClick(); }),
+                    QRect(420, 2, 66, 21));
   DrawEntitys = bottom->Place(ui::CheckBox(bottom, "DrawEntitys", true, [this] { FormPaint(); }),
                               QRect(490, 2, 110, 21));
 
@@ -214,8 +214,8 @@ void TForm1::BuildControls() {
   ScanEntity = entity->Place(ui::Button(entity, "ScanEntity", [this] { ScanEntityClick(); }),
                              QRect(102, 30, 80, 21));
   // The captions and handlers are crossed on purpose: "New" runs Button2Click.
-  Button1 = entity->Place(ui::Button(entity, "New", [this] { Button2Click(); }),
-                          QRect(186, 30, 60, 21));
+  Button1 =
+      entity->Place(ui::Button(entity, "New", [this] { Button2Click(); }), QRect(186, 30, 60, 21));
   Button2 = entity->Place(ui::Button(entity, "Delete", [this] { Button1Click(); }),
                           QRect(250, 30, 60, 21));
   auto* splitter = entity->Place(new QSplitter(entity), QRect(0, 56, 617, 329), kAll);
@@ -259,7 +259,9 @@ void TForm1::hideEvent(QHideEvent* event) {
   if (shown_ && !event->spontaneous()) FormHide();
 }
 
-void TForm1::keyPressEvent(QKeyEvent* event) { KeyPressed(event); }
+void TForm1::keyPressEvent(QKeyEvent* event) {
+  KeyPressed(event);
+}
 
 void TForm1::KeyPressed(QKeyEvent* event) {
   const bool keypad = event->modifiers() & Qt::KeypadModifier;
@@ -295,9 +297,8 @@ void TForm1::FormShow() {
   const size_t quote = command_line.find('"');
   if (quote != std::string::npos) {
     const size_t end = command_line.find('"', quote + 1);
-    command_line = command_line.substr(quote + 1, end == std::string::npos
-                                                      ? std::string::npos
-                                                      : end - quote - 1);
+    command_line = command_line.substr(
+        quote + 1, end == std::string::npos ? std::string::npos : end - quote - 1);
   }
   try {
     if (auto bytes = ReadMapFile(command_line)) {

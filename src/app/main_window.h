@@ -152,8 +152,8 @@ class TForm1 : public ui::Container {
   std::unique_ptr<FGDFile> fgd_file;
   GCF gcf;
   std::vector<int32_t> gcf_item_table;  // picker row -> block entry
-  TForm3* help = nullptr;                // set at start-up
-  TForm4* picker = nullptr;              // set at start-up
+  TForm3* help = nullptr;               // set at start-up
+  TForm4* picker = nullptr;             // set at start-up
   int tab_mode = 0;
   std::vector<int32_t> point_entitys;
   int32_t point_count = 0;

@@ -9,7 +9,8 @@ void TForm1::FillEntityTypes() {
   std::vector<const std::string*> names;
   for (const Entity& e : bsp_file->entities) {
     if (!e.has_origin) continue;
-    if (std::none_of(names.begin(), names.end(), [&](const auto* n) { return *n == e.class_name; })) {
+    if (std::none_of(names.begin(), names.end(),
+                     [&](const auto* n) { return *n == e.class_name; })) {
       names.push_back(&e.class_name);
       EntityTypeComboBox->Add(e.class_name);
     }

@@ -14,7 +14,9 @@ float EntityYaw(float camera_yaw) {
   return yaw;
 }
 
-std::array<float, 3> MapOrigin(const Entity& e) { return {e.origin[0], -e.origin[1], -e.origin[2]}; }
+std::array<float, 3> MapOrigin(const Entity& e) {
+  return {e.origin[0], -e.origin[1], -e.origin[2]};
+}
 
 }  // namespace
 
@@ -121,7 +123,7 @@ void TForm1::DeleteClick() {
 void TForm1::SPosEditChange(int axis) {
   if (updating_fields || !bsp_file) return;
   static ui::Edit* TForm1::*const kEdits[] = {&TForm1::SPosXEdit, &TForm1::SPosYEdit,
-                                             &TForm1::SPosZEdit};
+                                              &TForm1::SPosZEdit};
   const int32_t index = SelectedEntityIndex();
   float value;
   if (index >= 0 && ui::StrToFloat((this->*kEdits[axis])->Text(), value)) {

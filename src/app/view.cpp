@@ -56,7 +56,9 @@ void GLView::mouseReleaseEvent(QMouseEvent* event) {
   form_->FormMouseUp(event->buttons() & Qt::LeftButton);
 }
 
-void GLView::keyPressEvent(QKeyEvent* event) { form_->KeyPressed(event); }
+void GLView::keyPressEvent(QKeyEvent* event) {
+  form_->KeyPressed(event);
+}
 
 bool TForm1::MakeCurrent() {
   if (!view->HasContext()) return false;
@@ -97,8 +99,9 @@ void TForm1::SetUpOpenGL() {
 
 void TForm1::FormResize() {
   const double ratio = view->devicePixelRatioF();
-  viewport_ = QRect(2, static_cast<int>(BottomPanel->height() + 2.0),
-                    static_cast<int>(GLPanel->width() - 4.0), static_cast<int>(GLPanel->height() - 4.0));
+  viewport_ =
+      QRect(2, static_cast<int>(BottomPanel->height() + 2.0),
+            static_cast<int>(GLPanel->width() - 4.0), static_cast<int>(GLPanel->height() - 4.0));
   viewport_ = QRect(viewport_.topLeft() * ratio, viewport_.size() * ratio);
   if (!MakeCurrent()) return;
   SetProjection();

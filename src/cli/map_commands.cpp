@@ -15,9 +15,9 @@ namespace tarnwick::cli {
 namespace {
 
 const char* const kLumpNames[LUMP_COUNT] = {
-    "LUMP_ENTITIES", "LUMP_PLANES",   "LUMP_TEXTURES",  "LUMP_VERTEXES",    "LUMP_VISIBILITY",
-    "LUMP_NODES",    "LUMP_TEXINFO",  "LUMP_FACES",     "LUMP_LIGHTING",    "LUMP_CLIPNODES",
-    "LUMP_LEAFS",    "LUMP_MARKSURFACES", "LUMP_EDGES", "LUMP_SURFEDGES",   "LUMP_MODELS"};
+    "LUMP_ENTITIES", "LUMP_PLANES",       "LUMP_TEXTURES", "LUMP_VERTEXES",  "LUMP_VISIBILITY",
+    "LUMP_NODES",    "LUMP_TEXINFO",      "LUMP_FACES",    "LUMP_LIGHTING",  "LUMP_CLIPNODES",
+    "LUMP_LEAFS",    "LUMP_MARKSURFACES", "LUMP_EDGES",    "LUMP_SURFEDGES", "LUMP_MODELS"};
 
 void Expect(const Args& args, size_t words) {
   if (args.words.size() != words) throw UsageError{};

@@ -129,19 +129,19 @@ BSPFile::BSPFile(std::vector<uint8_t> raw_file_, const Config& config_)
   struct Leaf {
     uint16_t first_marksurface = 0, marksurface_count = 0;
   };
-  for (const Leaf& leaf : ReadRecords<Leaf>(header, f, LUMP_LEAFS, 28, "LUMP_LEAFS",
-                                            [](Leaf& r, const uint8_t* p) {
-                                              r.first_marksurface = ReadU16(p + 20);
-                                              r.marksurface_count = ReadU16(p + 22);
-                                            })) {
+  const auto read_leaf = [](Leaf& r, const uint8_t* p) {
+    r.first_marksurface = ReadU16(p + 20);
+    r.marksurface_count = ReadU16(p + 22);
+  };
+  for (const Leaf& leaf : ReadRecords<Leaf>(header, f, LUMP_LEAFS, 28, "LUMP_LEAFS", read_leaf)) {
     leaf_first_marksurface.push_back(leaf.first_marksurface);
     leaf_marksurface_count.push_back(leaf.marksurface_count);
   }
-  models = ReadRecords<Model>(header, f, LUMP_MODELS, 64, "LUMP_MODELS",
-                              [](Model& m, const uint8_t* p) {
-                                m.first_face = ReadI32(p + 56);
-                                m.face_count = ReadI32(p + 60);
-                              });
+  models =
+      ReadRecords<Model>(header, f, LUMP_MODELS, 64, "LUMP_MODELS", [](Model& m, const uint8_t* p) {
+        m.first_face = ReadI32(p + 56);
+        m.face_count = ReadI32(p + 60);
+      });
   if (const LumpHeader& l = header.lumps[LUMP_LIGHTING]; l.offset >= 1 && l.size >= 1) {
     if (int64_t{l.offset} + l.size >= static_cast<int64_t>(f.size())) {
       throw Error("BSPFile::BSPFile (lightmap lumpsize to big)");
@@ -155,11 +155,11 @@ BSPFile::BSPFile(std::vector<uint8_t> raw_file_, const Config& config_)
                                     t.flags = ReadI32(p + 36);
                                   });
   textures = ReadTextures(header, f);
-  planes = ReadRecords<Plane>(header, f, LUMP_PLANES, 20, "LUMP_PLANES",
-                              [](Plane& r, const uint8_t* p) {
-                                r.normal.ReadPoint(p);
-                                r.distance = ReadF32(p + 12);
-                              });
+  planes =
+      ReadRecords<Plane>(header, f, LUMP_PLANES, 20, "LUMP_PLANES", [](Plane& r, const uint8_t* p) {
+        r.normal.ReadPoint(p);
+        r.distance = ReadF32(p + 12);
+      });
   ReadEntities();
   Rebuild();
 }
@@ -231,8 +231,8 @@ void BSPFile::Rebuild() {
     const int32_t m = ModelOf(e);
     if (m < 0) continue;
     const int64_t first = std::max<int64_t>(models[m].first_face, 0);
-    const int64_t last = std::min<int64_t>(int64_t{models[m].first_face} + models[m].face_count,
-                                           face_count);
+    const int64_t last =
+        std::min<int64_t>(int64_t{models[m].first_face} + models[m].face_count, face_count);
     if (first >= last) continue;
     ++starting[first];
     --starting[last];
@@ -301,7 +301,7 @@ void BSPFile::WriteBack(int32_t index_) {
   e.WriteBack();
   if (e.is_spawn_point) {
     spawn_points[e.spawn_point_type][e.spawn_point_index].Read(e, index_, e.spawn_point_type,
-                                                              e.spawn_point_index);
+                                                               e.spawn_point_index);
   }
 }
 
@@ -326,8 +326,8 @@ void BSPFile::AddSpawnPoint(int32_t type, const SpawnPoint& spawn_point) {
   e.has_origin = e.has_angles = true;
   e.origin = {spawn_point.origin[0], -spawn_point.origin[1], -spawn_point.origin[2]};
   e.angles = spawn_point.angles;
-  e.text = "{\n\"origin\" \"0 0 0\"\n\"angles\" \"0 0 0\"\n\"classname\" \"" + e.class_name +
-           "\"\n}\n";
+  e.text =
+      "{\n\"origin\" \"0 0 0\"\n\"angles\" \"0 0 0\"\n\"classname\" \"" + e.class_name + "\"\n}\n";
   e.WriteBack();
   entities.push_back(std::move(e));
   std::vector<SpawnPoint>& list = spawn_points[type];

@@ -116,7 +116,8 @@ class BSPFile {
   int32_t GetSpawnPointCount(int32_t type) const;
   SpawnPoint* GetSpawnPoint(int32_t type, int32_t index);
   const SpawnPoint* GetSpawnPoint(int32_t type, int32_t index) const;
-  // Appends an entity of the type's class at `spawn_point`'s origin and angles, and its spawn point.
+  // Appends an entity of the type's class at `spawn_point`'s origin and angles, and its spawn
+  // point.
   void AddSpawnPoint(int32_t type, const SpawnPoint& spawn_point);
   void DeleteSpawnPoint(int32_t type, int32_t index);
 

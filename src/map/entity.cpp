@@ -16,7 +16,8 @@ namespace {
 // Where the quoted value that follows the quoted `key` starts in `block`, or npos when the block
 // lacks the key. The key may stand anywhere, as a key or as a value.
 size_t FindValue(std::string_view block, std::string_view key) {
-  const std::string quoted = "\"" + std::string(key) + "\"";
+  std::string quoted(1, '"');
+  quoted.append(key).push_back('"');
   const size_t at = block.find(quoted);
   if (at == std::string_view::npos) return at;
   const size_t quote = block.find('"', at + quoted.size());

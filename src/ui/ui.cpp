@@ -166,7 +166,9 @@ QCheckBox* CheckBox(QWidget* parent, const char* caption, bool checked, Handler 
   return box;
 }
 
-QLabel* Label(QWidget* parent, const char* caption) { return new QLabel(caption, parent); }
+QLabel* Label(QWidget* parent, const char* caption) {
+  return new QLabel(caption, parent);
+}
 
 QScrollBar* ScrollBar(QWidget* parent, int min, int max, int position, Handler on_change) {
   auto* bar = new QScrollBar(Qt::Horizontal, parent);
@@ -198,7 +200,9 @@ bool Convert(const std::string& text, T& value) {
 
 }  // namespace
 
-bool StrToInt(const std::string& text, int32_t& value) { return Convert(text, value); }
+bool StrToInt(const std::string& text, int32_t& value) {
+  return Convert(text, value);
+}
 
 bool StrToFloat(const std::string& text, float& value) {
   // Digits, a sign and a decimal point only: no "inf", "nan" or exponents from a typo.
@@ -233,6 +237,8 @@ std::function<std::optional<std::string>(const FileDialog&)> file_dialog =
   return path.toLocal8Bit().toStdString();
 };
 
-std::optional<std::string> RunFileDialog(const FileDialog& dialog) { return file_dialog(dialog); }
+std::optional<std::string> RunFileDialog(const FileDialog& dialog) {
+  return file_dialog(dialog);
+}
 
 }  // namespace tarnwick::ui

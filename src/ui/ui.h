@@ -144,6 +144,8 @@ extern std::function<std::optional<std::string>(const FileDialog& dialog)> file_
 std::optional<std::string> RunFileDialog(const FileDialog& dialog);
 
 // A map text or path as the toolkit shows it, and back: bytes stay bytes.
-inline QString ToQ(const std::string& bytes) { return QString::fromLatin1(bytes); }
+inline QString ToQ(const std::string& bytes) {
+  return QString::fromLatin1(bytes);
+}
 
 }  // namespace tarnwick::ui

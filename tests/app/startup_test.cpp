@@ -9,7 +9,8 @@ using AppStartup = AppTest;
 
 TEST_F(AppStartup, AQuotedCommandLineMapOpensAndWithoutOneOrWhenMissingTheViewIsBlack) {
   const std::string path = Write("my maps/two words.bsp", RoomMap());
-  for (const std::string& command_line : {std::string(), "\"" + Path("gone.bsp") + "\""}) {
+  const std::string gone = Path("gone.bsp");
+  for (const std::string& command_line : {std::string(), '"' + gone + '"'}) {
     Start(command_line);
     EXPECT_EQ(form_->bsp_file, nullptr);  // and nothing is said
     EXPECT_TRUE(Frame(*form_).IsBlack());
