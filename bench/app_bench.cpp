@@ -24,11 +24,11 @@ void BM_LoadFile(benchmark::State& state) {
   state.SetLabel(BenchMap().filename().string());
 }
 
-void BM_RenderView(benchmark::State& state) {
+void BM_DrawFrame(benchmark::State& state) {
   form->LoadFile(BenchMapBytes());
   form->DrawModeComboBox->SetItemIndex(static_cast<int>(state.range(0)));
   for (auto _ : state) {
-    form->RenderView();
+    form->DrawFrame();
     glFinish();
   }
   state.SetLabel(form->DrawModeComboBox->currentText().toStdString());
@@ -44,7 +44,7 @@ void BM_WallCheck(benchmark::State& state) {
 }
 
 BENCHMARK(BM_LoadFile)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RenderView)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DrawFrame)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WallCheck)->Unit(benchmark::kMillisecond);
 
 }  // namespace

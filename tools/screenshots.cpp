@@ -1,5 +1,6 @@
-// Pictures of the editor's four tabs with the sample map and the sample FGD loaded, for checking
-// the layout by eye: screenshots OUT_DIR writes tab0.png ... tab3.png. Run it under xvfb-run.
+// Pictures of the editor's four tabs with a map (the sample map unless MAP is given) and the sample
+// FGD loaded, for checking the layout by eye: screenshots OUT_DIR [MAP] writes tab0.png ...
+// tab3.png. Run it under xvfb-run.
 #include <QApplication>
 #include <QScreen>
 #include <cstdio>
@@ -10,8 +11,8 @@
 #include "web/help_window.h"
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fputs("usage: screenshots OUT_DIR\n", stderr);
+  if (argc != 2 && argc != 3) {
+    std::fputs("usage: screenshots OUT_DIR [MAP]\n", stderr);
     return 2;
   }
   QApplication app(argc, argv);
@@ -22,8 +23,9 @@ int main(int argc, char** argv) {
   tarnwick::ui::file_dialog = [](const tarnwick::ui::FileDialog&) {
     return std::optional<std::string>(TARNWICK_DATA_DIR "/sample.fgd");
   };
+  const std::string map = argc == 3 ? argv[2] : TARNWICK_DATA_DIR "/sample.bsp";
   tarnwick::TForm1 form(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString(),
-                        "\"" TARNWICK_DATA_DIR "/sample.bsp\"");
+                        '"' + map + '"');
   tarnwick::TForm3 help;
   tarnwick::TForm4 picker(form);
   form.help = &help;
@@ -45,6 +47,8 @@ int main(int argc, char** argv) {
         ->grabWindow(form.winId())
         .save(QString::fromStdString(out + "/tab" + std::to_string(tab) + ".png"));
   };
+  form.SpawnPointBox->SetItemIndex(1);  // the second type: the big map's four-digit places
+  form.SpawnPointBoxChange();
   form.SpawnPointListBox->SetItemIndex(2);
   form.SpawnPointListBoxClick();
   shoot(0);

@@ -26,6 +26,8 @@ void TForm1::FormKeyDown(int key, bool shift) {
     camera_pos[0] += static_cast<float>(std::cos(d) * step);
     camera_pos[1] += static_cast<float>(std::sin(d) * step);
   };
+  // With NumLock off the keypad's digits arrive as arrows, Home and End with the keypad
+  // modifier; they act as the digits, not as the arrow keys above the letters.
   const int keypad = Qt::KeypadModifier;
   switch (key) {
     case Qt::Key_Left:
@@ -44,30 +46,64 @@ void TForm1::FormKeyDown(int key, bool shift) {
       return;
     case Qt::Key_W:
     case Qt::Key_8 | keypad:
+    case Qt::Key_Up | keypad:
       move(camera_yaw + 90);
       break;
     case Qt::Key_S:
     case Qt::Key_2 | keypad:
+    case Qt::Key_Down | keypad:
       move(camera_yaw + 270);
       break;
     case Qt::Key_A:
     case Qt::Key_4 | keypad:
+    case Qt::Key_Left | keypad:
       move(camera_yaw + 180);
       break;
     case Qt::Key_D:
     case Qt::Key_6 | keypad:
+    case Qt::Key_Right | keypad:
       move(camera_yaw);
       break;
     case Qt::Key_Q:
     case Qt::Key_7 | keypad:
+    case Qt::Key_Home | keypad:
       camera_pos[2] += step;
       break;
     case Qt::Key_Z:
     case Qt::Key_1 | keypad:
+    case Qt::Key_End | keypad:
       camera_pos[2] -= step;
       break;
     default:
       return;
+  }
+  UpdatePositionEdits();
+  RenderView();
+}
+
+void TForm1::MoveToModelClick() {
+  if (!bsp_file) return;
+  const auto box = bsp_file->ModelBounds(ModelComboBox->ItemIndex());
+  if (!box) return;
+  const VertexPoint &low = (*box)[0], &high = (*box)[1];
+  const double centre[3] = {(low.x + high.x) / 2.0, (low.y + high.y) / 2.0, (low.z + high.z) / 2.0};
+  const double radius = std::hypot(high.x - low.x, high.y - low.y, high.z - low.z) / 2;
+  // The whole box is in view when the sphere around it is. Seen from distance d, the sphere fills
+  // the angle asin(radius / d) on each side of its centre, which must not exceed half the
+  // narrower field of view: the vertical one, or the horizontal one, whose tangent is the aspect
+  // times the vertical one's. Its near side must also lie beyond the front plane. So the eye
+  // stands d = max(radius / sin(half), radius + front_plane) from the centre.
+  const double vertical = FieldOfView() / 2 * 0.017453292;
+  const double half = std::min(vertical, std::atan(Aspect() * std::tan(vertical)));
+  const double d = std::max(radius / std::sin(half), radius + front_plane);
+  // The eye looks at the camera point from view_offset behind it. Undoing the frame's model-view
+  // (rotations by camera_pitch p about x and camera_yaw y about z) and the flip to map
+  // coordinates, it looks along (sin p sin y, -sin p cos y, -cos p) on the map. The camera point
+  // goes view_offset - d along that from the centre, which puts the eye d before it.
+  const double p = camera_pitch * 0.017453292, y = camera_yaw * 0.017453292;
+  const double look[3] = {std::sin(p) * std::sin(y), -std::sin(p) * std::cos(y), -std::cos(p)};
+  for (int i = 0; i < 3; ++i) {
+    camera_pos[i] = static_cast<float>(centre[i] + look[i] * (view_offset - d));
   }
   UpdatePositionEdits();
   RenderView();

@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QSplitter>
 #include <QVBoxLayout>
+#include <filesystem>
 #include <fstream>
 
 #include "error.h"
@@ -18,9 +19,11 @@ using ui::kTop;
 namespace {
 
 // The client area the placements are measured in; the window opens at, and never shrinks below,
-// its minimum of 620 x 440, and the anchors share out the difference.
-constexpr QSize kDesign(612, 405);
-constexpr QSize kMinimum(620, 440);
+// its minimum, and the anchors share out the difference. The side panel is wide enough for the
+// longest spawn-point type of the bundled Config.cfg in the platform's font, and the window as
+// much wider as that leaves the 3D view its width.
+constexpr QSize kDesign(761, 405);
+constexpr QSize kMinimum(769, 440);
 constexpr unsigned kAll = kLeft | kTop | kRight | kBottom;
 
 std::string Format0(float value) {
@@ -64,11 +67,11 @@ TForm1::TForm1(std::string program_dir_, std::string command_line_)
 TForm1::~TForm1() = default;
 
 void TForm1::BuildControls() {
-  view = Place(new GLView(this), QRect(0, 0, 612, 405), kAll);
+  view = Place(new GLView(this), QRect(QPoint(0, 0), kDesign), kAll);
   GLPanel = Place(new QWidget(this), QRect(0, 24, 499, 270), kAll);
   GLPanel->hide();
 
-  PageControl1 = Place(new QTabBar(this), QRect(0, 0, 617, 25), kLeft | kTop | kRight);
+  PageControl1 = Place(new QTabBar(this), QRect(0, 0, 761, 25), kLeft | kTop | kRight);
   for (const char* caption : {"Tarnwick", "PointEditor", "EntityEditor", "ModelViewer"}) {
     PageControl1->addTab(caption);
   }
@@ -87,45 +90,46 @@ void TForm1::BuildControls() {
     }
   });
   LoadFDGButton = Place(ui::Button(this, "OpenFGD", [this] { LoadFDGButtonClick(); }),
-                        QRect(383, 3, 65, 17), kTop | kRight);
-  LoadButton = Place(ui::Button(this, "Load", [this] { LoadButtonClick(); }), QRect(455, 2, 41, 18),
+                        QRect(532, 3, 65, 17), kTop | kRight);
+  LoadButton = Place(ui::Button(this, "Load", [this] { LoadButtonClick(); }), QRect(604, 2, 41, 18),
                      kTop | kRight);
-  SaveButton = Place(ui::Button(this, "Save", [this] { SaveButtonClick(); }), QRect(503, 2, 41, 18),
+  SaveButton = Place(ui::Button(this, "Save", [this] { SaveButtonClick(); }), QRect(652, 2, 41, 18),
                      kTop | kRight);
-  Help = Place(ui::Button(this, "Help", [this] { HelpClick(); }), QRect(551, 2, 41, 18),
+  Help = Place(ui::Button(this, "Help", [this] { HelpClick(); }), QRect(700, 2, 41, 18),
                kTop | kRight);
 
   // Spawn point mode: the type box and its list.
-  auto* left = Place(new ui::Container(this, QSize(113, 270)), QRect(498, 24, 113, 270),
+  auto* left = Place(new ui::Container(this, QSize(262, 270)), QRect(498, 24, 262, 270),
                      kTop | kRight | kBottom);
   left->setAutoFillBackground(true);
   LeftPanel = left;
-  Add = left->Place(ui::Button(left, "Add", [this] { AddClick(); }), QRect(4, 4, 50, 22));
-  Delete = left->Place(ui::Button(left, "Delete", [this] { DeleteClick(); }), QRect(58, 4, 50, 22));
-  SpawnPointBox = left->Place(new ui::ComboBox(left), QRect(4, 30, 105, 22));
+  Add = left->Place(ui::Button(left, "Add", [this] { AddClick(); }), QRect(4, 4, 125, 22));
+  Delete =
+      left->Place(ui::Button(left, "Delete", [this] { DeleteClick(); }), QRect(133, 4, 125, 22));
+  SpawnPointBox = left->Place(new ui::ComboBox(left), QRect(4, 30, 254, 22));
   SpawnPointBox->on_change = [this] { SpawnPointBoxChange(); };
-  Lable = left->Place(ui::Label(left, "SpawnPoints"), QRect(4, 56, 105, 16));
-  SpawnPointListBox = left->Place(new ui::ListBox(left), QRect(4, 74, 105, 192), kAll);
+  Lable = left->Place(ui::Label(left, "SpawnPoints"), QRect(4, 56, 254, 16));
+  SpawnPointListBox = left->Place(new ui::ListBox(left), QRect(4, 74, 254, 192), kAll);
   SpawnPointListBox->on_click = [this] { SpawnPointListBoxClick(); };
 
   // Point editor mode: the class box and its entities.
-  auto* left2 = Place(new ui::Container(this, QSize(113, 270)), QRect(498, 24, 113, 270),
+  auto* left2 = Place(new ui::Container(this, QSize(262, 270)), QRect(498, 24, 262, 270),
                       kTop | kRight | kBottom);
   left2->setAutoFillBackground(true);
   LeftPanel2 = left2;
-  AddEntity = left2->Place(ui::Button(left2, "AddEntity", nullptr), QRect(4, 4, 105, 22));
+  AddEntity = left2->Place(ui::Button(left2, "AddEntity", nullptr), QRect(4, 4, 254, 22));
   AddEntity->setEnabled(false);
   DeleteEntity = left2->Place(ui::Button(left2, "DeleteEntity", [this] { DeleteEntityClick(); }),
-                              QRect(4, 28, 105, 22));
-  Label23 = left2->Place(ui::Label(left2, "EntityType"), QRect(4, 52, 105, 16));
-  EntityTypeComboBox = left2->Place(new ui::ComboBox(left2, true), QRect(4, 68, 105, 22));
+                              QRect(4, 28, 254, 22));
+  Label23 = left2->Place(ui::Label(left2, "EntityType"), QRect(4, 52, 254, 16));
+  EntityTypeComboBox = left2->Place(new ui::ComboBox(left2, true), QRect(4, 68, 254, 22));
   EntityTypeComboBox->on_change = [this] { EntityTypeComboBoxChange(); };
-  Label24 = left2->Place(ui::Label(left2, "Entity List"), QRect(4, 94, 105, 16));
-  EntityListBox = left2->Place(new ui::ListBox(left2), QRect(4, 110, 105, 156), kAll);
+  Label24 = left2->Place(ui::Label(left2, "Entity List"), QRect(4, 94, 254, 16));
+  EntityListBox = left2->Place(new ui::ListBox(left2), QRect(4, 110, 254, 156), kAll);
   EntityListBox->on_click = [this] { SpawnPointListBoxClick(); };
 
   // The bottom panel: camera, drawing choices, the selected entity and the cube size.
-  auto* bottom = Place(new ui::Container(this, QSize(609, 111)), QRect(0, 294, 609, 111),
+  auto* bottom = Place(new ui::Container(this, QSize(758, 111)), QRect(0, 294, 758, 111),
                        kLeft | kRight | kBottom);
   bottom->setAutoFillBackground(true);
   BottomPanel = bottom;
@@ -158,7 +162,7 @@ void TForm1::BuildControls() {
   for (const char* mode : {"Dots", "Lines", "Polys"}) DrawModeComboBox->Add(mode);
   DrawModeComboBox->on_change = [this] { FormPaint(); };
   Label10 = label("LightingMode", 150, 26, 80);
-  LightingModeComboBox = bottom->Place(new ui::ComboBox(bottom), QRect(230, 26, 86, 21));
+  LightingModeComboBox = bottom->Place(new ui::ComboBox(bottom), QRect(230, 26, 88, 21));
   for (const char* mode : {"SunLight", "LampLight"}) LightingModeComboBox->Add(mode);
   LightingModeComboBox->on_change = [this] { LightingModeComboBoxChange(); };
   MoveHear = bottom->Place(ui::Button(bottom, "MoveToSpawnPos", [this] { MoveHearClick(); }),
@@ -188,25 +192,25 @@ void TForm1::BuildControls() {
   SPointSize = label("Size", 544, 74, 24);
   MinDisEdit = edit(568, 74, 38, [this] { MinDisEditChange(); });
   ScaleBar = bottom->Place(ui::ScrollBar(bottom, 1, 1000, 1000, [this] { FormResize(); }),
-                           QRect(0, 97, 609, 14), kLeft | kRight | kTop);
+                           QRect(0, 97, 758, 14), kLeft | kRight | kTop);
 
   // The entity text editor covers the view.
-  auto* entity = Place(new ui::Container(this, QSize(617, 385)), QRect(0, 24, 617, 385), kAll);
+  auto* entity = Place(new ui::Container(this, QSize(761, 381)), QRect(0, 24, 761, 381), kAll);
   entity->setAutoFillBackground(true);
   EntityPanel = entity;
   const auto elabel = [entity](const char* caption, int x, int y, int w) {
     return entity->Place(ui::Label(entity, caption), QRect(x, y + 3, w, 16));
   };
-  Label18 = elabel("SearchString", 4, 4, 70);
-  SearchEdit = entity->Place(new ui::Edit(entity), QRect(76, 4, 120, 21));
+  Label18 = elabel("SearchString", 4, 4, 72);
+  SearchEdit = entity->Place(new ui::Edit(entity), QRect(78, 4, 120, 21));
   SearchEdit->on_key_down = [this](int key) { SearchEditKeyDown(key); };
-  Label19 = elabel("SearchType", 202, 4, 62);
-  SearchComboBox = entity->Place(new ui::ComboBox(entity), QRect(266, 4, 90, 21));
+  Label19 = elabel("SearchType", 204, 4, 64);
+  SearchComboBox = entity->Place(new ui::ComboBox(entity), QRect(270, 4, 90, 21));
   for (const char* type : {"Contains", "StartsWith", "EndsWith", "="}) SearchComboBox->Add(type);
   SearchComboBox->on_change = [this] { SearchComboBoxChange(); };
-  Label20 = elabel("EntitysFound", 362, 4, 70);
+  Label20 = elabel("EntitysFound", 366, 4, 72);
   EntitysComboBox =
-      entity->Place(new ui::ComboBox(entity), QRect(434, 4, 178, 21), kLeft | kTop | kRight);
+      entity->Place(new ui::ComboBox(entity), QRect(440, 4, 317, 21), kLeft | kTop | kRight);
   EntitysComboBox->on_change = [this] { EntitysComboBoxChange(); };
   Label21 = elabel("FontSize", 4, 30, 50);
   FontSizeEdit = entity->Place(new ui::Edit(entity), QRect(56, 30, 40, 21));
@@ -218,7 +222,7 @@ void TForm1::BuildControls() {
       entity->Place(ui::Button(entity, "New", [this] { Button2Click(); }), QRect(186, 30, 60, 21));
   Button2 = entity->Place(ui::Button(entity, "Delete", [this] { Button1Click(); }),
                           QRect(250, 30, 60, 21));
-  auto* splitter = entity->Place(new QSplitter(entity), QRect(0, 56, 617, 329), kAll);
+  auto* splitter = entity->Place(new QSplitter(entity), QRect(0, 56, 761, 325), kAll);
   Splitter1 = splitter;
   Memo1 = new ui::Memo(splitter, false);
   auto* fgd = new QWidget(splitter);
@@ -233,14 +237,16 @@ void TForm1::BuildControls() {
   fgd_layout->addWidget(Memo2);
 
   // The model viewer.
-  RightPanel3 = Place(ui::Panel(this), QRect(496, 24, 116, 273), kTop | kRight | kBottom);
-  auto* bottom2 = Place(new ui::Container(this, QSize(612, 111)), QRect(0, 294, 612, 111),
+  RightPanel3 = Place(ui::Panel(this), QRect(496, 24, 265, 273), kTop | kRight | kBottom);
+  auto* bottom2 = Place(new ui::Container(this, QSize(761, 111)), QRect(0, 294, 761, 111),
                         kLeft | kRight | kBottom);
   bottom2->setAutoFillBackground(true);
   BottomPanel2 = bottom2;
   Label25 = bottom2->Place(ui::Label(bottom2, "Hilight Model"), QRect(8, 7, 80, 16));
   ModelComboBox = bottom2->Place(new ui::ComboBox(bottom2), QRect(90, 4, 80, 21));
   ModelComboBox->on_change = [this] { ModelComboBoxChange(); };
+  MoveToModel = bottom2->Place(ui::Button(bottom2, "MoveToModel", [this] { MoveToModelClick(); }),
+                               QRect(176, 4, 100, 21));
 
   // The top row stands above the tab bar.
   for (QWidget* w : {LoadFDGButton, LoadButton, SaveButton, Help}) w->raise();
@@ -302,7 +308,9 @@ void TForm1::FormShow() {
   }
   try {
     if (auto bytes = ReadMapFile(command_line)) {
-      last_map_path = command_line;
+      // Absolute, so that the dialogs start in the map's folder whatever folder they run in.
+      std::error_code ignored;
+      last_map_path = std::filesystem::absolute(command_line, ignored).lexically_normal().string();
       LoadFile(std::move(*bytes));
     }
   } catch (const Error& e) {
@@ -374,11 +382,8 @@ void TForm1::SetTabMode(int mode) {
       RightPanel3->show();
       BottomPanel2->show();
       if (bsp_file) {
-        ModelComboBox->Clear();
-        for (int32_t m = 0; m < bsp_file->GetModelCount(); ++m) {
-          ModelComboBox->Add(std::to_string(m));
-        }
-        ModelComboBox->SetItemIndex(0);
+        // The models were listed when the map was loaded; the user's choice among them stays.
+        if (ModelComboBox->ItemIndex() < 0) ModelComboBox->SetItemIndex(0);
         RenderView();
       }
       break;

@@ -70,14 +70,18 @@ class TForm1 : public ui::Container {
   void TabSheet3Show() { SetTabMode(2); }
   void ModelViewerShow() { SetTabMode(3); }
 
-  // The 3D view.
+  // The 3D view. RenderView asks for a frame, which the view draws when it next paints: once,
+  // however many handlers of one event asked. DrawFrame draws it into the view's framebuffer.
   void RenderView();
+  void DrawFrame();
+  int frames_drawn = 0;
   void SetProjection();
   void FormResize();
   void FormPaint() { RenderView(); }
   void LightingModeComboBoxChange();
   void CullingCheckBoxClick();
   void ModelComboBoxChange() { RenderView(); }
+  void MoveToModelClick();
   void SetUpOpenGL();  // the fixed state, once the context exists
 
   // The camera.
@@ -192,6 +196,7 @@ class TForm1 : public ui::Container {
   QWidget* Splitter1;
   QLabel* Label25;
   ui::ComboBox* ModelComboBox;
+  QPushButton* MoveToModel;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -213,6 +218,9 @@ class TForm1 : public ui::Container {
   void CenterCursor();
   // Makes the view's context current with the frame's viewport; false while there is none.
   bool MakeCurrent();
+  // The projection's vertical field of view in degrees, and its width over its height.
+  double FieldOfView() const;
+  double Aspect() const;
   QRect viewport_;
   void ReadSettingsFile();
   void WriteSettingsFile();

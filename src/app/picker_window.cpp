@@ -15,6 +15,7 @@ TForm4::TForm4(TForm1& form1) : ui::Container(nullptr, QSize(256, 300)), form1_(
                    ui::kLeft | ui::kTop | ui::kRight | ui::kBottom);
   ListBox1->on_mouse_down = [this](bool double_click) { ListBox1MouseDown(double_click); };
   on_resize = [this] { FormResize(); };
+  RecordBounds();  // its first place is what the settings file gets until it moves
 }
 
 void TForm4::hideEvent(QHideEvent* event) {

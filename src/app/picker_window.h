@@ -9,7 +9,8 @@ namespace tarnwick {
 
 class TForm1;
 
-// The picker's last left, top, width and height, recorded on every hide and resize.
+// The picker's last left, top, width and height, recorded when it is built and on every hide,
+// move and resize.
 extern std::array<int32_t, 4> picker_window_bounds;
 
 // The list of the maps inside a cache; a double click loads one.

@@ -51,6 +51,10 @@ void TForm1::ReadSettingsFile() {
     const int32_t n = settings->numbers[i];
     if (i < 12) {
       const int which = i / 4;
+      // The help window's or picker's bounds stored with no width or height (or cut off) were
+      // never recorded: that window keeps its own place.
+      const int32_t* bounds = &settings->numbers[4 * which];
+      if (which > 0 && (bounds[2] == 0 || bounds[3] == 0)) continue;
       QWidget* windows[] = {this, help, picker};
       QWidget* window = windows[which];
       if (!window) continue;

@@ -31,16 +31,8 @@ void GLView::initializeGL() {
   if (ready_) form_->SetUpOpenGL();
 }
 
-namespace {
-// True while the view paints itself: the frame drawn then is the one shown, and asking for
-// another paint from within it would redraw for ever.
-bool painting = false;
-}  // namespace
-
 void GLView::paintGL() {
-  painting = true;
-  form_->FormPaint();
-  painting = false;
+  form_->DrawFrame();
 }
 
 void GLView::mousePressEvent(QMouseEvent* event) {
@@ -108,19 +100,30 @@ void TForm1::FormResize() {
   RenderView();
 }
 
+double TForm1::FieldOfView() const {
+  return ScaleBar->value() * 0.001 * 100;
+}
+
+double TForm1::Aspect() const {
+  return static_cast<double>(GLPanel->width()) / std::max(GLPanel->height(), 1);
+}
+
 void TForm1::SetProjection() {
   if (!MakeCurrent()) return;
-  const double fov = ScaleBar->value() * 0.001 * 100;
-  const double aspect = static_cast<double>(GLPanel->width()) / std::max(GLPanel->height(), 1);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  gluPerspective(fov, aspect, front_plane, back_plane);
+  gluPerspective(FieldOfView(), Aspect(), front_plane, back_plane);
   glRotatef(180, 1, 0, 0);
   glMatrixMode(GL_MODELVIEW);
 }
 
 void TForm1::RenderView() {
+  view->update();
+}
+
+void TForm1::DrawFrame() {
   if (!MakeCurrent()) return;
+  ++frames_drawn;
   SpawnPoint camera;
   camera.origin = camera_pos;
   camera.angles[2] = camera_yaw + 90;
@@ -241,7 +244,6 @@ void TForm1::RenderView() {
     }
   }
   glFlush();
-  if (!painting) view->update();
 }
 
 void TForm1::LightingModeComboBoxChange() {

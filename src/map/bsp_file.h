@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -131,6 +132,9 @@ class BSPFile {
   void DrawPolys(Drawing& drawing) const;
   void DrawEntFaces(Drawing& drawing, bool solid) const;
   void DrawModel(Drawing& drawing, int32_t model) const;
+  // The lowest and highest corner of the box around the faces DrawModel draws, in map
+  // coordinates; none when it draws none.
+  std::optional<std::array<VertexPoint, 2>> ModelBounds(int32_t model) const;
 
   // The room checks, with OpenGL selection in the current context: every spawn point (or the
   // given free-standing one) is blocked when another spawn point's cube or, for WallCheck, the

@@ -1,5 +1,6 @@
 // What the map's drawings emit. The tables are read as the face and model records name them, so
 // every index is checked first: a damaged map loses the faces and models that point elsewhere.
+#include <algorithm>
 #include <optional>
 #include <vector>
 
@@ -174,6 +175,23 @@ void BSPFile::DrawModel(Drawing& drawing, int32_t model) const {
     EmitPolygon(drawing, corners);
     drawing.PopMatrix();
   }
+}
+
+std::optional<std::array<VertexPoint, 2>> BSPFile::ModelBounds(int32_t model) const {
+  const FaceRange range = ModelFaces(*this, model).value_or(FaceRange{});
+  std::optional<std::array<VertexPoint, 2>> box;
+  std::vector<VertexPoint> corners;
+  for (int64_t f = range.first; f < range.end; ++f) {
+    if (!FaceCorners(*this, f, corners)) continue;
+    for (const VertexPoint& c : corners) {
+      if (!box) box = {c, c};
+      VertexPoint& low = (*box)[0];
+      VertexPoint& high = (*box)[1];
+      low = {std::min(low.x, c.x), std::min(low.y, c.y), std::min(low.z, c.z)};
+      high = {std::max(high.x, c.x), std::max(high.y, c.y), std::max(high.z, c.z)};
+    }
+  }
+  return box;
 }
 
 void SpawnPoint::Draw(Drawing& drawing, float min_distance) const {

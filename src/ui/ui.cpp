@@ -56,6 +56,7 @@ Edit::Edit(QWidget* parent) : QLineEdit(parent) {
 
 void Edit::keyPressEvent(QKeyEvent* event) {
   QLineEdit::keyPressEvent(event);
+  event->accept();
   if (!on_key_down) return;
   const int key = event->key();
   on_key_down(key == Qt::Key_Return || key == Qt::Key_Enter ? 13 : key);
@@ -74,6 +75,11 @@ ComboBox::ComboBox(QWidget* parent, bool editable) : QComboBox(parent) {
       if (on_change) on_change();
     });
   }
+}
+
+void ComboBox::keyPressEvent(QKeyEvent* event) {
+  QComboBox::keyPressEvent(event);
+  event->accept();
 }
 
 void ComboBox::Clear() {
@@ -116,6 +122,11 @@ void ListBox::SetItemIndex(int index) {
   setCurrentRow(index >= 0 && index < count() ? index : -1);
 }
 
+void ListBox::keyPressEvent(QKeyEvent* event) {
+  QListWidget::keyPressEvent(event);
+  event->accept();
+}
+
 void ListBox::mousePressEvent(QMouseEvent* event) {
   const int row = currentRow();
   QListWidget::mousePressEvent(event);
@@ -147,20 +158,48 @@ std::vector<std::string> Memo::Lines() const {
   return lines;
 }
 
+void Memo::keyPressEvent(QKeyEvent* event) {
+  QPlainTextEdit::keyPressEvent(event);
+  event->accept();
+}
+
 void Memo::SetFontSize(int size) {
   QFont f = font();
   f.setPointSize(size);
   setFont(f);
 }
 
+namespace {
+
+// A button or check box whose arrow keys go on to its window rather than move the focus.
+template <class Base>
+class ArrowsToWindow : public Base {
+ public:
+  ArrowsToWindow(const char* caption, QWidget* parent) : Base(caption, parent) {}
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    switch (event->key()) {
+      case Qt::Key_Left:
+      case Qt::Key_Right:
+      case Qt::Key_Up:
+      case Qt::Key_Down:
+        return event->ignore();
+    }
+    Base::keyPressEvent(event);
+  }
+};
+
+}  // namespace
+
 QPushButton* Button(QWidget* parent, const char* caption, Handler on_click) {
-  auto* button = new QPushButton(caption, parent);
+  auto* button = new ArrowsToWindow<QPushButton>(caption, parent);
   if (on_click) QObject::connect(button, &QPushButton::clicked, std::move(on_click));
   return button;
 }
 
 QCheckBox* CheckBox(QWidget* parent, const char* caption, bool checked, Handler on_click) {
-  auto* box = new QCheckBox(caption, parent);
+  auto* box = new ArrowsToWindow<QCheckBox>(caption, parent);
   box->setChecked(checked);
   QObject::connect(box, &QCheckBox::toggled, std::move(on_click));
   return box;
@@ -212,8 +251,7 @@ bool StrToFloat(const std::string& text, float& value) {
 
 std::function<void(const std::string&, const std::string&)> message_box =
     [](const std::string& text, const std::string& caption) {
-      QMessageBox box(QMessageBox::NoIcon, ToQ(caption), QString::fromLocal8Bit(text),
-                      QMessageBox::Ok);
+      QMessageBox box(QMessageBox::NoIcon, ToQ(caption), ToQ(text), QMessageBox::Ok);
       box.exec();
     };
 

@@ -4,7 +4,9 @@
 // contract the handlers rely on: setting an edit's text to a different text runs its change
 // handler before the setter returns; clearing, filling and selecting in lists runs no handler;
 // a drop-down's change and a list box's click run on user action only; a check box or the
-// scroll bar changed to a different value runs its handler.
+// scroll bar changed to a different value runs its handler. Keys typed into an edit, drop-down,
+// list box or memo stay there; buttons and check boxes pass the arrow keys on to their window
+// instead of moving the focus, so that the window's keys work while one of them has it.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
@@ -86,6 +88,9 @@ class ComboBox : public QComboBox {
 
   Handler on_change;
 
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+
  private:
   bool typed_ = false;
 };
@@ -104,6 +109,7 @@ class ListBox : public QListWidget {
   std::function<void(bool double_click)> on_mouse_down;
 
  protected:
+  void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 };
@@ -117,6 +123,9 @@ class Memo : public QPlainTextEdit {
   // In points, also when the font was given in pixels (as the program gives its own).
   int FontSize() const { return QFontInfo(font()).pointSize(); }
   void SetFontSize(int size);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 };
 
 QPushButton* Button(QWidget* parent, const char* caption, Handler on_click);

@@ -4,6 +4,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTimer>
 #include <algorithm>
 #include <fstream>
 #include <optional>
@@ -14,15 +15,20 @@
 namespace tarnwick {
 
 std::string help_base_url;
+std::string bundled_help_page;
+
+QNetworkReply* GetWithDeadline(QNetworkAccessManager& network, const QUrl& url) {
+  QNetworkReply* reply = network.get(QNetworkRequest(url));
+  QTimer::singleShot(10000, reply, &QNetworkReply::abort);
+  return reply;
+}
 
 namespace {
 
-// A GET that gives up after 10 seconds; a transport error, a time-out or an error status fails.
+// A transport error, running out of time or an error status fails.
 std::optional<std::string> Get(const std::string& url) {
   QNetworkAccessManager manager;
-  QNetworkRequest request(QUrl(QString::fromLatin1(url)));
-  request.setTransferTimeout(10000);
-  QNetworkReply* reply = manager.get(request);
+  QNetworkReply* reply = GetWithDeadline(manager, QUrl(QString::fromLatin1(url)));
   QEventLoop loop;
   QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
   if (!reply->isFinished()) loop.exec();
@@ -82,8 +88,12 @@ void CheckDownloadList(const std::string& program_folder) {
 
   std::vector<std::string> old_lines;
   if (const auto old_text = ReadText(old_path)) old_lines = Lines(*old_text);
-  const std::string old_base =
-      old_lines.empty() || old_lines[0].empty() ? kDefaultBaseUrl : old_lines[0];
+  if (old_lines.empty() || old_lines[0].empty()) {
+    // No site to ask: the help is the page beside the program, and there is nothing to announce.
+    bundled_help_page = program_folder + "/help.html";
+    return;
+  }
+  const std::string& old_base = old_lines[0];
 
   const auto body = Get(old_base + "/DownLoadList.txt");
   if (!body) {

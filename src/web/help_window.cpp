@@ -1,8 +1,8 @@
 #include "web/help_window.h"
 
 #include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QTextDocument>
+#include <utility>
 
 #include "web/download_list.h"
 
@@ -26,22 +26,22 @@ void HtmlView::Refresh2() {
 }
 
 void HtmlView::Load(bool navigation) {
-  if (page_) page_->abort();
-  QNetworkRequest request(url_);
-  request.setTransferTimeout(10000);
-  QNetworkReply* reply = network_.get(request);
+  if (page_) std::exchange(page_, nullptr)->abort();  // replaced: it finishes unheard
+  QNetworkReply* reply = GetWithDeadline(network_, url_);
   page_ = reply;
   connect(reply, &QNetworkReply::finished, this, [this, reply, navigation] {
     reply->deleteLater();
-    if (reply != page_) return;  // replaced by a later load
+    if (reply != page_) return;
     page_ = nullptr;
-    if (reply->error() == QNetworkReply::OperationCanceledError) return;
     if (reply->error() == QNetworkReply::NoError) {
       document()->setMetaInformation(QTextDocument::DocumentUrl, url_.toString());
       setHtml(QString::fromUtf8(reply->readAll()));
     } else {
+      const QString why = reply->error() == QNetworkReply::OperationCanceledError
+                              ? "it did not arrive within 10 seconds"
+                              : reply->errorString();
       setHtml("<p>The page " + url_.toString().toHtmlEscaped() +
-              " could not be loaded: " + reply->errorString().toHtmlEscaped() + "</p>");
+              " could not be loaded: " + why.toHtmlEscaped() + "</p>");
     }
     if (navigation && on_navigate_complete) on_navigate_complete();
   });
@@ -56,7 +56,7 @@ QVariant HtmlView::loadResource(int type, const QUrl& name) {
   // then asks anew; one request per image is enough.
   if (images_loading_.contains(url)) return {};
   images_loading_.insert(url);
-  QNetworkReply* reply = network_.get(QNetworkRequest(url));
+  QNetworkReply* reply = GetWithDeadline(network_, url);
   connect(reply, &QNetworkReply::finished, this, [this, reply, name, url] {
     reply->deleteLater();
     images_loading_.remove(url);
@@ -78,8 +78,11 @@ TForm3::TForm3() : ui::Container(nullptr, QSize(600, 400)) {
   CppWebBrowser1->on_navigate_complete = [this] { CppWebBrowser1NavigateComplete2(); };
   on_resize = [this] { FormResize(); };
   CppWebBrowser1->Navigate(
-      QUrl(QString::fromLatin1(help_base_url + "/HL_Tarnwick/Help/HelpFile.html")));
+      bundled_help_page.empty()
+          ? QUrl(QString::fromLatin1(help_base_url + "/HL_Tarnwick/Help/HelpFile.html"))
+          : QUrl::fromLocalFile(QString::fromLocal8Bit(bundled_help_page)));
   CppWebBrowser1->Refresh2();
+  RecordBounds();  // its first place is what the settings file gets until it moves
 }
 
 void TForm3::hideEvent(QHideEvent* event) {

@@ -38,10 +38,12 @@ class HtmlView : public QTextBrowser {
   QSet<QUrl> images_loading_;
 };
 
-// The help page's last left, top, width and height, recorded on every hide and resize.
+// The help window's last left, top, width and height, recorded when it is built and on every
+// hide, move and resize.
 extern std::array<int32_t, 4> help_window_bounds;
 
-// The help window: the online help page, loaded at once and brought up by the Help button.
+// The help window: the site's help page, or without a site the one that ships with the program,
+// loaded at once and brought up by the Help button.
 class TForm3 : public ui::Container {
  public:
   TForm3();

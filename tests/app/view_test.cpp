@@ -1,9 +1,9 @@
-// The model viewer's highlight.
+// The model viewer's highlight, and the camera brought to the model.
 #include "app_test.h"
 
 namespace tarnwick::test {
 
-TEST_F(AppTest, TheModelViewerHighlightsTheChosenModelOnly) {
+TEST_F(AppTest, TheModelViewerHighlightsTheChosenModelOnlyAndMovesTheCameraToIt) {
   TForm1& form = StartWith(RoomMap());
   ShowTab(3);
   const Frame frame(form);
@@ -22,6 +22,16 @@ TEST_F(AppTest, TheModelViewerHighlightsTheChosenModelOnly) {
   form.ModelComboBox->SetItemIndex(2);
   form.ModelComboBoxChange();
   EXPECT_TRUE(lit(pendulum) && dark(door));
+  ShowTab(0);  // the choice stays when the tab is shown again
+  ShowTab(3);
+  EXPECT_EQ(form.ModelComboBox->ItemIndex(), 2);
+  // From far away the pendulum is out of sight; MoveToModel brings all of it into the middle.
+  form.CPosXEdit->SetText("3000");
+  EXPECT_EQ(Frame(form).Count(red), 0);
+  form.MoveToModelClick();
+  const Frame moved(form);
+  EXPECT_GT(moved.Count(red, QRect(moved.Project(-400, 0, 0) - QPoint(2, 2), QSize(5, 5))), 0);
+  EXPECT_EQ(moved.Count(red), moved.Count(red, form.GLPanel->geometry().adjusted(3, 3, -3, -3)));
   Load(Path("test.bsp"));  // a map loaded here has no model chosen
   EXPECT_EQ(Frame(form).Count(red), 0);
 }

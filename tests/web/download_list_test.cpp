@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QNetworkProxy>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
 #include <chrono>
 
 #include "qt_support.h"
@@ -40,7 +42,6 @@ const Message kWarning{
 class DownloadListTest : public ::testing::Test {
  protected:
   void SetUp() override { fs::create_directory(program_); }
-  void TearDown() override { QNetworkProxy::setApplicationProxy(QNetworkProxy::NoProxy); }
   std::string File(const std::string& name) const { return dir_.path + "/" + name; }
   // `text` with every "@" replaced by the local server's URL.
   std::string Url(const std::string& text) const {
@@ -49,6 +50,7 @@ class DownloadListTest : public ::testing::Test {
   std::vector<Message> Check() {
     messages_.shown.clear();
     help_base_url.clear();  // as at the program's start
+    bundled_help_page.clear();
     CheckDownloadList(program_);
     return messages_.shown;
   }
@@ -86,7 +88,7 @@ TEST_F(DownloadListTest, ComparesEachListWithThePreviousOne) {
       {"@\nKnown\n", "", "", ""},
       {"@\nKnown\n", "http://elsewhere.example", "", ""},
       {"@\nKnown\n", "@\nNew\n", "", "", 500},
-      {"@\nKnown\n", "@\nNew\n", "", "", 0},             // never answers: given up after 10 s
+      {"@\nKnown\n", "@\nNew\n", "", "", 0},             // trickles: given up 10 s after asking
       {refused + "\nKnown\n", "@\nNew\n", "", "", 404},  // nobody listens
   };
   for (const Row& row : rows) {
@@ -103,6 +105,7 @@ TEST_F(DownloadListTest, ComparesEachListWithThePreviousOne) {
     EXPECT_EQ(shown,
               kept ? Announced(Url(row.announced)) : std::vector<Message>{got ? kEmpty : kWarning});
     EXPECT_EQ(help_base_url, Url(row.site));
+    EXPECT_EQ(bundled_help_page, "");  // a site's help, or none when it failed
     EXPECT_EQ(ReadFile(File("Mossgate.html")), kept ? Page(Url(row.site)) : "stale");
     EXPECT_EQ(ReadFile(File("DownLoadList.txt")), got ? Url(row.list) : "left over\n");
     EXPECT_EQ(ReadFile(File("DownLoadList_old.txt")), Url(kept ? row.list : row.old_list));
@@ -112,26 +115,33 @@ TEST_F(DownloadListTest, ComparesEachListWithThePreviousOne) {
   EXPECT_EQ(server_.requests, std::vector<std::string>(rows.size() - 1, "/DownLoadList.txt"));
 }
 
-// The default site is asked through the local server as a proxy, so no name is ever looked up.
-TEST_F(DownloadListTest, WithoutAnOldSiteTheDefaultSiteIsAsked) {
-  QNetworkProxy::setApplicationProxy(
-      QNetworkProxy(QNetworkProxy::HttpProxy, "127.0.0.1", server_.Port()));
-  const std::string asked = std::string(kDefaultBaseUrl) + "/DownLoadList.txt";
-  server_.Serve(asked, {Url("@\nOne\nTwo\n")});
-  EXPECT_EQ(Check(), Announced("One\nTwo\n"));  // no old list
-  EXPECT_EQ(help_base_url, Url("@"));
-  WriteFile(File("DownLoadList_old.txt"), "\nOne\n");  // a blank site line
-  EXPECT_EQ(Check(), Announced("Two\n"));
-  // An old list that opens but cannot be read counts as none; a new list that can be neither
-  // written nor read back is not compared, but the page is still written.
-  fs::remove(File("DownLoadList_old.txt"));
-  fs::create_directory(File("DownLoadList_old.txt"));
-  fs::remove(File("DownLoadList.txt"));
-  fs::create_directory(File("DownLoadList.txt"));
-  EXPECT_EQ(Check(), Announced(""));
-  EXPECT_EQ(help_base_url, kDefaultBaseUrl);
-  EXPECT_EQ(ReadFile(File("Mossgate.html")), Page(kDefaultBaseUrl));
-  EXPECT_EQ(server_.requests, std::vector<std::string>(3, asked));
+// No site named in the old list (no list, a blank line 0, a folder in its place): nothing is
+// asked, said or written, and the help is the page beside the program.
+TEST_F(DownloadListTest, WithoutASiteNothingIsAskedAndTheHelpIsTheBundledPage) {
+  for (const std::string old_list : {"", "\nOne\n", "folder"}) {
+    if (old_list == "folder") fs::remove(File("DownLoadList_old.txt"));
+    if (old_list == "folder") fs::create_directory(File("DownLoadList_old.txt"));
+    if (old_list == "\nOne\n") WriteFile(File("DownLoadList_old.txt"), old_list);
+    EXPECT_EQ(Check(), std::vector<Message>{});
+    EXPECT_EQ(help_base_url, "");
+    EXPECT_EQ(bundled_help_page, program_ + "/help.html");
+    EXPECT_FALSE(fs::exists(File("DownLoadList.txt")) || fs::exists(File("Mossgate.html")));
+  }
+}
+
+// The real box shows bytes above 127 as the Latin-1 characters they are, whatever the locale.
+TEST(MessageBoxTest, ShowsTheBytesOfAFileAsLatin1) {
+  QString shown;
+  QTimer close;
+  QObject::connect(&close, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      shown = box->text();
+      box->accept();
+    }
+  });
+  close.start(10);
+  ui::ShowMessage("Caf\xe9 \xff\n", "New Downloads At The Mossgate Web Site");
+  EXPECT_EQ(shown, QString::fromUtf8("Caf\u00e9 \u00ff\n"));
 }
 
 }  // namespace

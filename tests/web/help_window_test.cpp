@@ -23,7 +23,10 @@ bool Shows(const TForm3& help, const std::string& text) {
 // The help page comes from the local server, as if the download list had named it.
 class HelpWindowTest : public ::testing::Test {
  protected:
-  void SetUp() override { help_base_url = server_.BaseUrl(); }
+  void SetUp() override {
+    help_base_url = server_.BaseUrl();
+    bundled_help_page.clear();
+  }
   // Failures show in the view, never in a box.
   void TearDown() override { EXPECT_TRUE(messages_.shown.empty()); }
   // Lets any load still under way finish, and any refresh it would start be seen.
@@ -81,6 +84,14 @@ TEST_F(HelpWindowTest, AFailedPageShowsTheViewsOwnText) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return server_.requests.size() == 3; }));
   }
   QTest::qWait(100);  // anything the closed window left behind runs now
+}
+
+// Without a site the page that the build puts beside the program is shown, and no site is asked.
+TEST_F(HelpWindowTest, WithoutASiteTheBundledPageIsShown) {
+  bundled_help_page = QCoreApplication::applicationDirPath().toStdString() + "/help.html";
+  TForm3 help;
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Shows(help, "Flying the camera"); }));
+  EXPECT_TRUE(server_.requests.empty());
 }
 
 }  // namespace

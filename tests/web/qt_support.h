@@ -2,6 +2,7 @@
 
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <map>
 #include <memory>
 #include <utility>
@@ -49,8 +50,8 @@ class LocalServer {
   quint16 Port() const { return server_.serverPort(); }
   std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(Port()); }
 
-  // `target` as it arrives: a path, or a whole URL when asked as a proxy. Successive GETs get the
-  // bodies (at least one) in turn, the last repeated; status 0 accepts and never answers.
+  // `target` as it arrives. Successive GETs get the bodies (at least one) in turn, the last
+  // repeated; status 0 sends a head and then one byte every 3 seconds, never finishing.
   void Serve(const std::string& target, std::vector<std::string> bodies, int status = 200) {
     answers_[target] = {status, std::move(bodies)};
   }
@@ -61,7 +62,13 @@ class LocalServer {
   void Answer(QTcpSocket* socket, const std::string& target) {
     requests.push_back(target);
     auto& [status, bodies] = answers_.try_emplace(target, 404, Bodies{"not here"}).first->second;
-    if (status == 0) return;
+    if (status == 0) {
+      socket->write("HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\n");
+      auto* trickle = new QTimer(socket);
+      QObject::connect(trickle, &QTimer::timeout, [socket] { socket->write("x"); });
+      trickle->start(3000);
+      return;
+    }
     const std::string body = bodies.front();
     if (bodies.size() > 1) bodies.erase(bodies.begin());
     const std::string reply = "HTTP/1.1 " + std::to_string(status) +
