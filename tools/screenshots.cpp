@@ -62,6 +62,7 @@ int main(int argc, char** argv) {
   shoot(2);
   form.PageControl1->setCurrentIndex(3);
   form.ModelComboBox->SetItemIndex(1);
+  form.MoveToModelClick();
   shoot(3);
   form.close();
   return 0;

@@ -141,7 +141,7 @@ TEST(MessageBoxTest, ShowsTheBytesOfAFileAsLatin1) {
   });
   close.start(10);
   ui::ShowMessage("Caf\xe9 \xff\n", "New Downloads At The Mossgate Web Site");
-  EXPECT_EQ(shown, QString::fromUtf8("Caf\u00e9 \u00ff\n"));
+  EXPECT_EQ(shown.toStdString(), "Caf\u00e9 \u00ff\n");
 }
 
 }  // namespace
