@@ -309,8 +309,9 @@ void TForm1::FormShow() {
   try {
     if (auto bytes = ReadMapFile(command_line)) {
       // Absolute, so that the dialogs start in the map's folder whatever folder they run in.
-      std::error_code ignored;
-      last_map_path = std::filesystem::absolute(command_line, ignored).lexically_normal().string();
+      std::error_code error;
+      const std::filesystem::path absolute = std::filesystem::absolute(command_line, error);
+      last_map_path = error ? command_line : absolute.lexically_normal().string();
       LoadFile(std::move(*bytes));
     }
   } catch (const Error& e) {

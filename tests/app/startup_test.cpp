@@ -52,31 +52,27 @@ Lines Clipped(TForm1& form) {
       clipped.push_back("past the edge: " + name);
     }
     QStringList texts;
-    QRect room;
+    QRect room = w->contentsRect();  // a label's
     QStyleOptionButton button;
     button.initFrom(w);
-    QStyleOptionComboBox combo;
-    combo.initFrom(w);
-    if (const auto* label = qobject_cast<QLabel*>(w)) {
-      texts << label->text();
-      room = label->contentsRect();
-    } else if (const auto* b = qobject_cast<QAbstractButton*>(w)) {
+    if (const auto* label = qobject_cast<QLabel*>(w)) texts << label->text();
+    if (const auto* b = qobject_cast<QAbstractButton*>(w)) {
       texts << (button.text = b->text());
       const bool check = qobject_cast<QCheckBox*>(w);
       room = w->style()->subElementRect(
           check ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents, &button, w);
-    } else if (const auto* edit = qobject_cast<QLineEdit*>(w)) {
-      texts << edit->text();
-      room = edit->contentsRect().adjusted(2, 0, -2, 0);  // the line edit's own margins
-    } else if (auto* box = qobject_cast<QComboBox*>(w)) {
-      for (int i = 0; i < box->count(); ++i) texts << box->itemText(i);
+    }
+    if (auto* box = qobject_cast<QComboBox*>(w)) {
+      QStyleOptionComboBox combo;
+      combo.initFrom(w);
       combo.editable = box->isEditable();
-      room = w->style()
+      for (int i = 0; i < box->count(); ++i) texts << box->itemText(i);
+      room = w->style()  // less the margins its text keeps
                  ->subControlRect(QStyle::CC_ComboBox, &combo, QStyle::SC_ComboBoxEditField, w)
                  .adjusted(2, 0, -2, 0);
-    } else if (auto* list = qobject_cast<QListWidget*>(w)) {
-      if (list->horizontalScrollBar()->maximum() > 0) clipped.push_back(name + " scrolls");
     }
+    const auto* list = qobject_cast<QListWidget*>(w);
+    if (list && list->horizontalScrollBar()->maximum() > 0) clipped.push_back(name + " scrolls");
     const QFontMetrics metrics(w->font());
     for (const QString& text : texts) {
       if (metrics.horizontalAdvance(text) > room.width() || metrics.height() > room.height()) {
