@@ -162,12 +162,14 @@ TEST_F(DrawTest, FacesAndModelsNamingMissingEntriesAreSkipped) {
     map.surfedges[2] = -3;  // so that the second vertex of edge 3 is a corner
     damage(map);
     EXPECT_EQ(Lines(map, false) + Polys(map), kWhite + "Begin Lines; End; " + kWhite);
+    EXPECT_FALSE(map.ModelBounds(0));  // nothing drawn, no box
   }
   for (const auto& [first, count] : {std::pair{-1, 1}, {1, 4}, {INT32_MAX, 1}}) {
     BSPFile map(Builder(true).Build(), config);
     map.models[1] = {first, count};
     EXPECT_EQ(Model(map, 1) + Model(map, -1) + Model(map, 4) + Ents(map, true),
               "Color 255 128 0 160; ");
+    EXPECT_FALSE(map.ModelBounds(1) || map.ModelBounds(-1) || map.ModelBounds(4));
   }
 }
 
