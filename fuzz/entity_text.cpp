@@ -1,6 +1,7 @@
-// Any bytes as the text of a new entity on a small valid map, then every entity written back. An
-// entity whose text parsed and was written back must parse again to the same fields, and the map
-// must save and load again with the same texts.
+// Any bytes as the text of a new entity on a small valid map, which is then moved and turned and
+// every entity written back. The new entity's text must parse again to the same entity, with the
+// new numbers unless the text stayed as it was, and the map must save and load again with the same
+// texts.
 #include <cstdio>
 #include <cstdlib>
 
@@ -39,8 +40,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (map.GetEntityCount() != base.GetEntityCount()) std::abort();  // the list is left as it was
     return 0;
   }
+  Entity& added = map.entities.back();
+  const std::string unmoved = added.text;
+  added.origin = {136.3f, 200.25f, -0.0f};
+  added.angles = {15, 0, -22.5f};
+  added.angle = 0.5f;
   for (int32_t i = 0; i < map.GetEntityCount(); ++i) map.WriteBack(i);
-  const Entity& added = map.entities.back();
   Entity again;
   int64_t pos = 0;
   try {
@@ -52,7 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (again.text != added.text || again.class_name != added.class_name ||
       again.has_origin != added.has_origin || again.has_angles != added.has_angles ||
       again.has_angle != added.has_angle || again.has_model != added.has_model ||
-      again.model != added.model) {
+      again.model != added.model ||
+      (again.text != unmoved && ((added.has_origin && again.origin != added.origin) ||
+                                 (added.has_angles && again.angles != added.angles) ||
+                                 (added.has_angle && again.angle != added.angle)))) {
     std::fprintf(stderr, "entity_text: the written-back text parses to other fields\n");
     std::abort();
   }

@@ -1,5 +1,5 @@
-// Any bytes as a map file. A map that loads is saved and loaded again, which must give the same
-// entity texts in the same order.
+// Any bytes as a map file. A map that loads is saved and loaded again, which must give the
+// entity texts it was loaded with, in the same order: nothing was edited.
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
@@ -34,10 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const Error&) {
     return 0;
   }
-  // A map that loads saves into a folder that takes it; a failure here is a finding.
-  map->SaveFile(path);
   std::vector<std::string> texts;
   for (const Entity& e : map->entities) texts.push_back(e.text);
+  // A map that loads saves into a folder that takes it; a failure here is a finding.
+  map->SaveFile(path);
   std::vector<uint8_t> saved = ReadBack(path);
   Check(!saved.empty(), "the saved map could not be read back");
   std::vector<std::string> again;
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::abort();
   }
   Check(again == texts, "the saved map holds other entity texts");
-  // Saving changes nothing in the map but the written-back texts: a second save is the same file.
+  // Saving changes nothing in the map: a second save is the same file.
   const std::string second = ScratchFolder() + "/second.bsp";
   map->SaveFile(second);
   Check(ReadBack(second) == ReadBack(path), "a second save wrote another file");

@@ -1,6 +1,7 @@
 // The spawn-point editor and the bottom-panel handlers it shares with the point editor.
 #include "app/main_window.h"
 #include "error.h"
+#include "map/editing.h"
 
 namespace tarnwick {
 
@@ -12,10 +13,6 @@ float EntityYaw(float camera_yaw) {
   while (yaw < 0) yaw += 360;
   while (yaw > 360) yaw -= 360;
   return yaw;
-}
-
-std::array<float, 3> MapOrigin(const Entity& e) {
-  return {e.origin[0], -e.origin[1], -e.origin[2]};
 }
 
 }  // namespace
@@ -97,10 +94,7 @@ void TForm1::SpawnPointListBoxClick() {
 
 void TForm1::AddClick() {
   if (!bsp_file) return;
-  SpawnPoint sp;
-  sp.origin = camera_pos;
-  sp.angles = {0, 0, EntityYaw(camera_yaw)};
-  bsp_file->AddSpawnPoint(SpawnPointBox->ItemIndex(), sp);
+  AddSpawnPointAt(*bsp_file, SpawnPointBox->ItemIndex(), camera_pos, EntityYaw(camera_yaw));
   SearchEntitys();
   SpawnPointBoxChange();
   SpacingCheck();
@@ -127,8 +121,9 @@ void TForm1::SPosEditChange(int axis) {
   const int32_t index = SelectedEntityIndex();
   float value;
   if (index >= 0 && ui::StrToFloat((this->*kEdits[axis])->Text(), value)) {
-    bsp_file->entities[index].origin[axis] = axis == 0 ? value : -value;
-    bsp_file->WriteBack(index);
+    std::array<float, 3> position = MapOrigin(bsp_file->entities[index]);
+    position[axis] = value;
+    MoveEntity(*bsp_file, index, position);
   }
   if (tab_mode == 0) SpacingCheck();
   if (tab_mode == 1) RecompileMovedEntity(index);
@@ -140,10 +135,7 @@ void TForm1::SPAngleEditYChange() {
   const int32_t index = SelectedEntityIndex();
   float value;
   if (index >= 0 && ui::StrToFloat(SPAngleEditY->Text(), value)) {
-    Entity& e = bsp_file->entities[index];
-    if (e.has_angles) e.angles[2] = value;
-    if (e.has_angle) e.angle = value;
-    bsp_file->WriteBack(index);
+    TurnEntity(*bsp_file, index, value);
   }
   if (tab_mode == 0) SpacingCheck();
   RenderView();
@@ -164,12 +156,8 @@ void TForm1::SetToCurentPosClick() {
   if (!bsp_file) return;
   const int32_t index = SelectedEntityIndex();
   if (index >= 0) {
-    Entity& e = bsp_file->entities[index];
-    e.origin = {camera_pos[0], -camera_pos[1], -camera_pos[2]};
-    const float yaw = EntityYaw(camera_yaw);
-    if (e.has_angles) e.angles[2] = yaw;
-    if (e.has_angle) e.angle = yaw;
-    bsp_file->WriteBack(index);
+    MoveEntity(*bsp_file, index, camera_pos);
+    TurnEntity(*bsp_file, index, EntityYaw(camera_yaw));
   }
   if (tab_mode == 0) SpacingCheck();
   updating_fields = true;

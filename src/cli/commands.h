@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarnwick {
@@ -12,11 +13,22 @@ class Config;
 
 namespace tarnwick::cli {
 
-// A command line after the command name: positional words and "--name value" options.
+// One of edit's operations: "--name" and its values.
+struct Operation {
+  std::string name;
+  std::vector<std::string> values;
+};
+
+// A command line after the command name: positional words, "--name value" options and, in their
+// order, edit's operations.
 struct Args {
   std::vector<std::string> words;
   std::map<std::string, std::string> options;
+  std::vector<Operation> operations;
 };
+
+// How many values edit's operation `name` takes, or -1 when there is no such operation.
+int OperationValueCount(std::string_view name);
 
 // Raised for a command line that does not fit the command; the program exits 2.
 struct UsageError {};
@@ -31,6 +43,7 @@ int FgdShow(const Args& args);
 int GcfList(const Args& args);
 int GcfExtract(const Args& args);
 int Check(const Args& args);
+int Edit(const Args& args);
 
 // Reads a whole file; raises Error("Failed to open file \"PATH\"") when it cannot.
 std::vector<unsigned char> ReadWholeFile(const std::string& path);

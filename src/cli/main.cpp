@@ -1,4 +1,5 @@
 // tarnwick-cli: the map model and the readers from the command line, for scripts and checks.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -37,6 +38,12 @@ const Command kCommands[] = {
     {"gcf-list", "gcf-list GCF", tarnwick::cli::GcfList},
     {"gcf-extract", "gcf-extract GCF INDEX OUT", tarnwick::cli::GcfExtract},
     {"check", "check MAP [--config FILE] [--size N] [--walls]", tarnwick::cli::Check},
+    {"edit",
+     "edit IN OUT [--config FILE] OPERATION...\n"
+     "    operations, run in order: --replace INDEX FILE, --add FILE, --delete INDEX,\n"
+     "    --move-spawn TYPE NUMBER X Y Z, --turn-spawn TYPE NUMBER YAW,\n"
+     "    --add-spawn TYPE X Y Z YAW, --delete-spawn TYPE NUMBER",
+     tarnwick::cli::Edit},
 };
 
 int Usage() {
@@ -50,20 +57,33 @@ int Usage() {
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   Args args;
+  const auto is_option = [](const char* arg) { return std::strncmp(arg, "--", 2) == 0; };
   for (int i = 2; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--walls") == 0) {  // the one option without a value
-      args.options["walls"] = "";
-    } else if (std::strncmp(argv[i], "--", 2) == 0) {
-      if (i + 1 >= argc) return Usage();
-      args.options[argv[i] + 2] = argv[i + 1];
-      ++i;
-    } else {
+    if (!is_option(argv[i])) {  // a word, or a negative number
       args.words.emplace_back(argv[i]);
+      continue;
+    }
+    const std::string name = argv[i] + 2;
+    const int operation_values = tarnwick::cli::OperationValueCount(name);
+    // --walls is the one option without a value; an operation takes a fixed number of them.
+    const int count = name == "walls" ? 0 : std::max(operation_values, 1);
+    std::vector<std::string> values;
+    for (; static_cast<int>(values.size()) < count; ++i) {
+      if (i + 1 >= argc || is_option(argv[i + 1])) return Usage();
+      values.emplace_back(argv[i + 1]);
+    }
+    if (operation_values >= 0) {
+      args.operations.push_back({name, std::move(values)});
+    } else {
+      args.options[name] = values.empty() ? "" : values[0];
     }
   }
   for (const Command& c : kCommands) {
     if (std::strcmp(argv[1], c.name) != 0) continue;
     try {
+      if (!args.operations.empty() && c.run != tarnwick::cli::Edit) {
+        throw tarnwick::cli::UsageError{};
+      }
       return c.run(args);
     } catch (const tarnwick::cli::UsageError&) {
       std::fprintf(stderr, "usage: tarnwick-cli %s\n", c.usage);

@@ -201,9 +201,17 @@ int32_t BSPFile::ModelOf(const Entity& entity) const {
 }
 
 void BSPFile::Rebuild() {
+  // A spawn point keeps its check result until the next check, wherever a change of the entity
+  // list moved it: its entity still names the slot it had.
+  std::vector<uint32_t> marks(entities.size(), 0);
+  for (size_t k = 0; k < entities.size(); ++k) {
+    const Entity& e = entities[k];
+    const SpawnPoint* sp =
+        e.is_spawn_point ? GetSpawnPoint(e.spawn_point_type, e.spawn_point_index) : nullptr;
+    if (sp) marks[k] = sp->blocked;
+  }
   listed_brushes.clear();
   unlisted_brushes.clear();
-  // Slots are reused in place, so a spawn point keeps its last check result until the next check.
   spawn_points.resize(config.spawn_point_entity.size());
   std::vector<size_t> counts(spawn_points.size(), 0);
   for (int32_t k = 0; k < GetEntityCount(); ++k) {
@@ -216,6 +224,7 @@ void BSPFile::Rebuild() {
       const size_t i = counts[t]++;
       if (i == list.size()) list.emplace_back();
       list[i].Read(e, k, static_cast<int32_t>(t), static_cast<int32_t>(i));
+      list[i].blocked = marks[k];
     }
     if (ModelOf(e) >= 0) {
       (FindGroup(config, e.class_name) ? listed_brushes : unlisted_brushes).push_back(k);
@@ -246,54 +255,50 @@ void BSPFile::Rebuild() {
 
 namespace {
 
-Entity ParseEntity(const std::string& text) {
-  Entity entity;
+// `text` read as one entity, over `entity`, whose spawn-point link it keeps.
+Entity ParseEntity(const std::string& text, const Config& config, Entity entity = {}) {
   int64_t pos = 0;
   entity.Read(text.data(), pos, static_cast<int64_t>(text.size()));
   // Blocks do not nest: the map would not load again once saved with this one.
   if (HasInnerBrace(entity.text)) throw Error("Entity::Read (invalid ent)");
+  // A spawn point needs an origin: refused here, so that the rebuild that follows cannot fail.
+  const std::vector<std::string>& types = config.spawn_point_entity;
+  if (std::find(types.begin(), types.end(), entity.class_name) != types.end()) {
+    RequireOrigin(entity);
+  }
   return entity;
 }
 
 }  // namespace
 
-template <class Undo>
-void BSPFile::RebuildOrUndo(Undo undo) {
-  try {
-    Rebuild();
-  } catch (const Error&) {
-    // A spawn-point class without an origin: the map goes back to what it was.
-    undo();
-    Rebuild();
-    throw;
-  }
-}
-
 void BSPFile::AddEntity(const std::string& text) {
-  entities.push_back(ParseEntity(text));
-  RebuildOrUndo([this] { entities.pop_back(); });
+  entities.push_back(ParseEntity(text, config));
+  Rebuild();
 }
 
 void BSPFile::ReplaceEntity(int32_t index_, const std::string& text) {
   if (index_ < 0 || index_ >= GetEntityCount()) {
     throw Error("BSPFile::DeleteEntity (index_ out of range)");
   }
-  Entity parsed = ParseEntity(text);
-  Entity old = std::move(entities[index_]);
-  entities.erase(entities.begin() + index_);
-  entities.push_back(std::move(parsed));
-  RebuildOrUndo([&] {
-    entities.pop_back();
-    entities.insert(entities.begin() + index_, std::move(old));
-  });
+  // The entity keeps its place, and a spawn point it backs keeps its check result.
+  entities[index_] = ParseEntity(text, config, entities[index_]);
+  Rebuild();
 }
 
 void BSPFile::DeleteEntity(int32_t index_) {
   if (index_ < 0 || index_ >= GetEntityCount()) {
     throw Error("BSPFile::DeleteEntity (index_ out of range)");
   }
+  RemoveEntity(index_);
+}
+
+void BSPFile::RemoveEntity(int32_t index_) {
+  // The game takes the lump's first block for the world.
+  if (index_ == 0 && entities[0].class_name == "worldspawn") {
+    throw Error("BSPFile::DeleteEntity (worldspawn must stay the first entity)");
+  }
   entities.erase(entities.begin() + index_);
-  Rebuild();  // every remaining entity was read before, so this cannot fail
+  Rebuild();
 }
 
 void BSPFile::WriteBack(int32_t index_) {
@@ -343,10 +348,7 @@ void BSPFile::DeleteSpawnPoint(int32_t type, int32_t index) {
   if (backing == entities.end()) {
     throw Error("BSPFile::DeleteSpawnPoint (Could not find entity relevent to SpawnPoint)");
   }
-  // The later spawn points move down with their check results; the rebuild then relinks them.
-  spawn_points[type].erase(spawn_points[type].begin() + index);
-  entities.erase(backing);
-  Rebuild();
+  RemoveEntity(static_cast<int32_t>(backing - entities.begin()));
 }
 
 }  // namespace tarnwick

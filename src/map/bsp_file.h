@@ -104,11 +104,11 @@ class BSPFile {
   int32_t GetModelCount() const { return static_cast<int32_t>(models.size()); }
   int32_t GetEntityCount() const { return static_cast<int32_t>(entities.size()); }
 
-  // Entities. Both raise Error and leave the entity list as it was when they fail.
+  // Entities. Each raises Error and leaves the entity list as it was when it fails; the world
+  // (a "worldspawn" entity 0) cannot be deleted.
   void AddEntity(const std::string& text);
   void DeleteEntity(int32_t index_);
-  // Entity `index_` is replaced by one parsed from `text`, appended at the end. The text is parsed
-  // first: when it fails, nothing has changed.
+  // Entity `index_` becomes one parsed from `text`, in the same place.
   void ReplaceEntity(int32_t index_, const std::string& text);
   // Rewrites entity `index_`'s text from its fields and refreshes the spawn point it backs.
   void WriteBack(int32_t index_);
@@ -169,10 +169,7 @@ class BSPFile {
 
  private:
   void ReadEntities();
-  // Rebuilds after a change of the entity list; when the rebuild fails, `undo` puts the list back
-  // before the message goes on.
-  template <class Undo>
-  void RebuildOrUndo(Undo undo);
+  void RemoveEntity(int32_t index_);
 };
 
 // The first group of `config` that lists `class_name`, or none.

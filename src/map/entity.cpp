@@ -1,6 +1,8 @@
 #include "map/entity.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <string_view>
 
@@ -67,21 +69,77 @@ bool Convert(std::string_view run, T& value) {
   return !run.empty() && ec == std::errc() && ptr == run.data() + run.size();
 }
 
+// Where a number value stands and what it reads as: the value's bytes run from after its opening
+// quote to its closing quote (or the block's brace, when none comes).
 template <size_t N>
-void ReadNumbers(const NumberBytes& bytes, int64_t value_pos, const char* what,
-                 float (&numbers)[N]) {
-  int64_t pos = value_pos;
-  for (float& number : numbers) {
+struct NumberValue {
+  bool found = false;
+  size_t begin = 0, end = 0;
+  std::array<float, N> numbers{};
+};
+
+// The value of number key `key` in `block` (the text before its closing brace), read as
+// Entity::Read reads it: the runs of number bytes, each followed by one separator byte.
+template <size_t N>
+NumberValue<N> ReadNumberValue(const NumberBytes& bytes, std::string_view block, const char* key) {
+  NumberValue<N> value;
+  const size_t v = FindValue(block, key);
+  if (v == std::string_view::npos) return value;
+  int64_t pos = static_cast<int64_t>(v);
+  for (float& number : value.numbers) {
     if (!Convert(TakeRun(bytes, pos, true), number)) {
-      Fail((std::string("error converting ") + what + " from string to int").c_str());
+      Fail((std::string("error converting ") + key + " from string to int").c_str());
     }
   }
+  value.found = true;
+  value.begin = v;
+  value.end = std::min(block.find('"', v), block.size());
+  return value;
 }
 
-std::string FormatLine(const char* format, double a, double b = 0, double c = 0) {
-  char line[200];
-  std::snprintf(line, sizeof line, format, a, b, c);
-  return line;
+// The first "}" outside quotes at or after `pos`, or -1 when none comes before `end`.
+int64_t ClosingBrace(const char* file, int64_t pos, int64_t end) {
+  bool quoted = false;
+  for (int64_t p = pos; p < end; ++p) {
+    if (file[p] == '"') {
+      quoted = !quoted;
+    } else if (file[p] == '}' && !quoted) {
+      return p;
+    }
+  }
+  return -1;
+}
+
+// A whole number as "%.0f", any other as the shortest fixed-point text that reads back as the same
+// float (the reader takes no exponent); never "-0".
+std::string FormatNumber(float number) {
+  char text[128];
+  if (number == 0) return "0";
+  if (std::trunc(number) == number) {
+    std::snprintf(text, sizeof text, "%.0f", number);
+    return text;
+  }
+  const auto result = std::to_chars(text, text + sizeof text, number, std::chars_format::fixed);
+  return std::string(text, result.ptr);
+}
+
+// Gives key `key` of `text` (whose block closes at `close`, which follows the change) the numbers
+// `wanted`, replacing only the bytes of its value, unless the key is missing or its value already
+// reads as those numbers.
+template <size_t N>
+void Rewrite(std::string& text, size_t& close, const char* key,
+             const std::array<float, N>& wanted) {
+  const NumberBytes bytes{std::string_view(text.data(), close + 1), text.data() + close + 1,
+                          static_cast<int64_t>(text.size() - close - 1)};
+  const NumberValue<N> value = ReadNumberValue<N>(bytes, bytes.kept.substr(0, close), key);
+  if (!value.found || value.numbers == wanted) return;
+  std::string numbers;
+  for (const float number : wanted) {
+    if (!numbers.empty()) numbers += ' ';
+    numbers += FormatNumber(number);
+  }
+  text.replace(value.begin, value.end - value.begin, numbers);
+  close = close + numbers.size() - (value.end - value.begin);
 }
 
 }  // namespace
@@ -90,16 +148,7 @@ void Entity::Read(const char* file_, int64_t& pos_, int64_t end_) {
   if (file_ == nullptr) Fail("invalid file_");
   if (pos_ < 0) Fail("pos_ < 0");
   if (pos_ >= end_ || file_[pos_] != '{') Fail("entity dose not start with '{'");
-
-  int64_t close = -1;
-  bool quoted = false;
-  for (int64_t p = pos_; p < end_ && close < 0; ++p) {
-    if (file_[p] == '"') {
-      quoted = !quoted;
-    } else if (file_[p] == '}' && !quoted) {
-      close = p;
-    }
-  }
+  const int64_t close = ClosingBrace(file_, pos_, end_);
   if (close < 0) Fail("entity dose not end with '}'");
 
   Entity e;
@@ -138,22 +187,16 @@ void Entity::Read(const char* file_, int64_t& pos_, int64_t end_) {
   if (class_value == std::string_view::npos) Fail("entity dose not contain a class_name");
   e.class_name = text_value(class_value);
 
-  if (const size_t v = FindValue(block, "origin"); v != std::string_view::npos) {
-    float n[3];
-    ReadNumbers(bytes, static_cast<int64_t>(v), "origin", n);
-    e.origin = {n[0], -n[1], -n[2]};
+  if (const auto v = ReadNumberValue<3>(bytes, block, "origin"); v.found) {
+    e.origin = {v.numbers[0], -v.numbers[1], -v.numbers[2]};
     e.has_origin = true;
   }
-  if (const size_t v = FindValue(block, "angles"); v != std::string_view::npos) {
-    float n[3];
-    ReadNumbers(bytes, static_cast<int64_t>(v), "angles", n);
-    e.angles = {n[0], n[2], n[1]};
+  if (const auto v = ReadNumberValue<3>(bytes, block, "angles"); v.found) {
+    e.angles = {v.numbers[0], v.numbers[2], v.numbers[1]};
     e.has_angles = true;
   }
-  if (const size_t v = FindValue(block, "angle"); v != std::string_view::npos) {
-    float n[1];
-    ReadNumbers(bytes, static_cast<int64_t>(v), "angle", n);
-    e.angle = n[0];
+  if (const auto v = ReadNumberValue<1>(bytes, block, "angle"); v.found) {
+    e.angle = v.numbers[0];
     e.has_angle = true;
   }
   if (const size_t v = FindValue(block, "model"); v < block.size() && block[v] == '*') {
@@ -169,51 +212,35 @@ void Entity::Read(const char* file_, int64_t& pos_, int64_t end_) {
 }
 
 void Entity::WriteBack() {
-  std::string result;
-  result.reserve(text.size() + 32);
-  size_t start = 0;
-  for (size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
-    const std::string_view line(text.data() + start, end + 1 - start);
-    const size_t blanks = line.find_first_not_of(" \t");
-    const std::string_view rest = line.substr(blanks);  // a line always holds its line feed
-    std::string replaced;
-    if (rest.starts_with("\"origin\"")) {
-      replaced = FormatLine("\"origin\" \"%.0f %.0f %.0f\"\n", origin[0], -origin[1], -origin[2]);
-    } else if (rest.starts_with("\"angles\"")) {
-      replaced = FormatLine("\"angles\" \"%.0f %.0f %.0f\"\n", angles[0], angles[2], angles[1]);
-    } else if (rest.starts_with("\"angle\"")) {
-      replaced = FormatLine("\"angle\" \"%.0f\"\n", angle);
-    }
-    if (replaced.empty()) {
-      result += line;
-    } else {
-      result += line.substr(0, blanks);
-      result += replaced;
-    }
+  const int64_t brace = ClosingBrace(text.data(), 0, static_cast<int64_t>(text.size()));
+  if (brace < 0) return;
+  std::string result = text;
+  size_t close = static_cast<size_t>(brace);
+  try {
+    Rewrite<3>(result, close, "origin", {origin[0], -origin[1], -origin[2]});
+    Rewrite<3>(result, close, "angles", {angles[0], angles[2], angles[1]});
+    Rewrite<1>(result, close, "angle", {angle});
+  } catch (const Error&) {
+    return;  // a text that does not read as an entity keeps what it says
   }
-  result.append(text, start);
-  // A line rewritten whole may have held more than its key and value: another key, or an odd quote
-  // that carried a value on to the next line. The new text would then read as another entity, or
-  // as none, and the saved map would not give this entity back: such a text is left as it is.
-  const auto read = [](const std::string& block, Entity& entity) {
-    int64_t pos = 0;
-    try {
-      entity.Read(block.data(), pos, static_cast<int64_t>(block.size()));
-    } catch (const Error&) {
-      return false;
-    }
-    return entity.text == block;
-  };
-  Entity before, after;
-  if (read(text, before) &&
-      (!read(result, after) || HasInnerBrace(result) != HasInnerBrace(text) ||
-       after.class_name != before.class_name || after.has_origin != before.has_origin ||
-       after.has_angles != before.has_angles || after.has_angle != before.has_angle ||
-       after.has_model != before.has_model || after.model != before.model ||
-       after.wads != before.wads)) {
+  if (result == text) return;
+  // Only the bytes of number values changed, and none of them is a quote or a brace, so the text
+  // keeps its keys and values. But the numbers of one key may run on into the value of another in
+  // an odd text; the new text is taken only when it reads as this entity with its new numbers.
+  Entity after;
+  int64_t pos = 0;
+  try {
+    after.Read(result.data(), pos, static_cast<int64_t>(result.size()));
+  } catch (const Error&) {
     return;
   }
-  text = std::move(result);
+  if (after.class_name == class_name && after.has_origin == has_origin &&
+      after.has_angles == has_angles && after.has_angle == has_angle &&
+      after.has_model == has_model && after.model == model && after.wads == wads &&
+      (!has_origin || after.origin == origin) && (!has_angles || after.angles == angles) &&
+      (!has_angle || after.angle == angle)) {
+    text = std::move(result);
+  }
 }
 
 bool HasInnerBrace(std::string_view text) {

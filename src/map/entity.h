@@ -15,10 +15,11 @@ struct Entity {
   // on failure raises Error and leaves the entity and `pos_` as they were.
   void Read(const char* file_, int64_t& pos_, int64_t end_);
 
-  // Rewrites the "origin", "angles" and "angle" lines of `text` from the fields. Only the text
-  // changes; BSPFile::WriteBack also refreshes the spawn point the entity backs. A text whose
-  // rewritten lines would read as another entity (a key or an odd quote shared with such a line)
-  // is left as it is.
+  // Gives the "origin", "angles" and "angle" values of `text` the numbers of the fields, each where
+  // Read finds it. A value that already reads as its field is left alone, and of a changed one
+  // only the bytes between its quotes are replaced, so an untouched entity keeps its text byte for
+  // byte. A key the text lacks is not added. Only the text changes; BSPFile::WriteBack also
+  // refreshes the spawn point the entity backs.
   void WriteBack();
 
   std::string class_name;

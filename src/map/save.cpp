@@ -14,12 +14,30 @@
 namespace tarnwick {
 namespace {
 
+// The file that saving to `path` replaces: the end of its chain of symbolic links (which need not
+// exist yet), so that the links stay links; "" for a chain that never ends.
+std::string FinalTarget(std::string path) {
+  for (int links = 0; links < 40; ++links) {
+    struct stat st {};
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char target[PATH_MAX];
+    const ssize_t n = readlink(path.c_str(), target, sizeof target);
+    if (n <= 0 || n == static_cast<ssize_t>(sizeof target)) return "";
+    const std::string to(target, static_cast<size_t>(n));
+    // A relative link is relative to the folder that holds it.
+    path = to[0] == '/' ? to : path.substr(0, path.rfind('/') + 1) + to;
+  }
+  return "";
+}
+
 class AtomicFile {
  public:
-  explicit AtomicFile(const std::string& target) : target_(target), temp_(target + ".XXXXXX") {
+  explicit AtomicFile(const std::string& path)
+      : target_(FinalTarget(path)), temp_(target_ + ".XXXXXX") {
     struct stat st {};
-    const bool exists = stat(target.c_str(), &st) == 0;
-    if (target.empty() || (exists && (S_ISDIR(st.st_mode) || access(target.c_str(), W_OK) != 0))) {
+    const bool exists = stat(target_.c_str(), &st) == 0;
+    if (target_.empty() ||
+        (exists && (S_ISDIR(st.st_mode) || access(target_.c_str(), W_OK) != 0))) {
       return;
     }
     fd_ = mkstemp(temp_.data());

@@ -26,4 +26,7 @@ struct SpawnPoint {
   int32_t entity = -1;            // index of the backing entity
 };
 
+// Raises SpawnPoint::Read's error when `entity` has no origin, as a spawn point must.
+void RequireOrigin(const Entity& entity);
+
 }  // namespace tarnwick

@@ -49,14 +49,19 @@ TEST_F(AppEntityEditor, TheFgdDefinitionIsShownTheSearchFindsAndNewAndDeleteChan
   PickFound(1);
   form.Button1Click();
   EXPECT_EQ(form.bsp_file->GetSpawnPoint(0, 1)->origin[0], 100.4f);
+  Search("worldspawn", 3);  // the world stays first
+  form.Button1Click();
   Search("nothing", 3);  // with nothing found there is nothing to apply or delete
   form.ScanEntityClick();
   form.Button1Click();
-  EXPECT_EQ(TakeMessages(), (Lines{"Error: TForm1::ScanEntityClick (entity index < 0)",
-                                   "Error: TForm1::Button1Click (entity index < 0)"}));
+  EXPECT_EQ(TakeMessages(),
+            (Lines{"Error: BSPFile::DeleteEntity (worldspawn must stay the first entity)",
+                   "Error: TForm1::ScanEntityClick (entity index < 0)",
+                   "Error: TForm1::Button1Click (entity index < 0)"}));
+  EXPECT_EQ(EntityAt(0).class_name, "worldspawn");
 }
 
-TEST_F(AppEntityEditor, ScanEntityMovesTheEditedEntityLastAndABadTextLosesNothing) {
+TEST_F(AppEntityEditor, ScanEntityKeepsTheEditedEntityInPlaceAndABadTextLosesNothing) {
   TForm1& form = StartWith(RoomMap());
   ShowTab(2);
   PickFound(8);
@@ -77,9 +82,8 @@ TEST_F(AppEntityEditor, ScanEntityMovesTheEditedEntityLastAndABadTextLosesNothin
   }
   SetText({"{", "\"classname\" \"light\"", "\"origin\" \"1 2 3\"", "}"});
   form.ScanEntityClick();
-  EXPECT_EQ(EntityAt(kRoomEntities - 1).text,
-            "{\n\"classname\" \"light\"\n\"origin\" \"1 2 3\"\n}");
-  EXPECT_EQ(EntityAt(8).text, texts[9]);  // the other light, moved down
+  EXPECT_EQ(EntityAt(8).text, "{\n\"classname\" \"light\"\n\"origin\" \"1 2 3\"\n}");
+  EXPECT_EQ(EntityAt(9).text, texts[9]);
 }
 
 TEST_F(AppEntityEditor, AnEntityTextWithAZeroByteIsReportedWhenShown) {

@@ -65,12 +65,12 @@ TEST_F(AppLoadSave, EditsAreSavedAndComeBackWithTheFile) {
   EXPECT_EQ(Each(&Entity::text), texts);
   EXPECT_EQ(Items(*form.SpawnPointListBox),
             (Lines{"01 (-300,200,0)", "02 (-250,-200,0)", "03 (100,-20,37)", "04 (64,0,0)"}));
-  // Entities after the door, and the world moved last by the entity editor, moved down or up.
-  EXPECT_TRUE(Holds(1, "\"angles\" \"0 30 0\""));
-  EXPECT_TRUE(Holds(7, "\"angle\" \"135\""));
-  EXPECT_EQ(EntityAt(5).class_name, "func_pendulum");
-  EXPECT_EQ(EntityAt(kRoomEntities - 1).class_name, "new_entity");
-  EXPECT_TRUE(Holds(kRoomEntities, "\"message\" \"saved room\""));
+  // Entities after the door moved down; the world edited in the entity editor stayed first.
+  EXPECT_TRUE(Holds(0, "\"message\" \"saved room\""));
+  EXPECT_TRUE(Holds(2, "\"angles\" \"0 30 0\""));
+  EXPECT_TRUE(Holds(8, "\"angle\" \"135\""));
+  EXPECT_EQ(EntityAt(6).class_name, "func_pendulum");
+  EXPECT_EQ(EntityAt(kRoomEntities).class_name, "new_entity");
 }
 
 }  // namespace tarnwick::test

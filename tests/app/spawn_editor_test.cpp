@@ -30,8 +30,8 @@ TEST_F(AppSpawnEditor, ClickingTypingAndChoosingTheTypeShowAndEditTheSpawnPoints
   EXPECT_TRUE(Holds(3, "\"origin\" \"100.4 -20 36.7\""));  // shown, not written
   Type(form.SPosZEdit, "-5");
   Type(form.SPAngleEditY, "200");
-  // Written back, a position is rounded to whole numbers.
-  EXPECT_TRUE(Holds(3, "\"origin\" \"100 -20 -5\"\n\"angles\" \"0 200 0\""));
+  // Written back, only the changed values change.
+  EXPECT_TRUE(Holds(3, "\"origin\" \"100.4 -20 -5\"\n\"angles\" \"0 200 0\""));
   PickSpawnType(0);  // the list is rebuilt
   EXPECT_EQ(form.SpawnPointListBox->Item(2), "03 (100,-20,-5)");
   PickSpawnType(1);  // a spawn point with an "angle" key keeps it

@@ -1,4 +1,4 @@
-// tarnwick-cli's FGD and cache commands, run as a user runs them.
+// tarnwick-cli's FGD and cache commands and its map edits, run as a user runs them.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -59,6 +59,47 @@ TEST_F(CliReaders, ListAndShowDefinitionsListAndExtractMaps) {
   WriteFileBytes(Path("map.gcf"), std::vector<uint8_t>(4096, 7));
   EXPECT_EQ(Run({"gcf-list", Path("map.gcf")}), failed);
   EXPECT_EQ(Run({"gcf-extract", Path("missing.gcf"), "0", Path("x.bsp")}), failed);
+}
+
+TEST_F(CliReaders, EditRunsTheEditorsOperationsInOrderAndSavesOnce) {
+  const std::string config = Path("Config.cfg"), in = Path("in.bsp"), out = Path("out.bsp");
+  std::ofstream(config) << "3\n1\ninfo_player_start\nStart\n0\n";
+  std::ofstream(Path("world.txt")) << "{\n\"classname\" \"worldspawn\"\n\"message\" \"new\"\n}\n";
+  std::ofstream(Path("light.txt")) << "{\"classname\" \"light\"}";
+  WriteFileBytes(in, RoomBuilder("{\"classname\" \"worldspawn\"}\n"
+                                 "{\n\"classname\" \"info_player_start\"\n"
+                                 "\"origin\" \"1.5 0 0\" \"angle\" \"90\"\n}\n"
+                                 "{\"classname\" \"info_player_start\" \"origin\" \"8 8 8\"}")
+                         .Build());
+  const auto edit = [&](const std::string& from, std::vector<std::string> operations) {
+    operations.insert(operations.begin(), {"edit", from, out, "--config", config});
+    return Run(operations);
+  };
+  EXPECT_EQ(edit(in, {"--replace", "0", Path("world.txt"), "--move-spawn", "1", "1", "100.5",
+                      "-200.25", "64"}),
+            "0||");
+  const std::string world = "0|{\n\"classname\" \"worldspawn\"\n\"message\" \"new\"\n}\n";
+  EXPECT_EQ(
+      Run({"entities", out, "--config", config}),
+      world + "{\n\"classname\" \"info_player_start\"\n\"origin\" \"100.5 -200.25 64\" " +
+          "\"angle\" \"90\"\n}\n{\"classname\" \"info_player_start\" \"origin\" \"8 8 8\"}\n|");
+  // Each operation sees what the ones before it left.
+  EXPECT_EQ(edit(out, {"--add-spawn", "1", "1", "2", "3", "-90", "--turn-spawn", "1", "3", "45.5",
+                       "--delete-spawn", "1", "1", "--add", Path("light.txt"), "--delete", "1"}),
+            "0||");
+  EXPECT_EQ(Run({"spawns", out, "--config", config}), "0|Start\n01 1 2 3 45.5\n|");
+  EXPECT_EQ(Run({"entities", out, "--config", config}),
+            world + "{\n\"origin\" \"1 2 3\"\n\"angles\" \"0 45.5 0\"\n\"classname\" " +
+                "\"info_player_start\"\n}\n{\"classname\" \"light\"}\n|");
+  // A map error leaves OUT as it was; values that do not fit are a usage error.
+  const std::vector<uint8_t> saved = ReadFileBytes(out);
+  EXPECT_EQ(edit(in, {"--delete", "0"}),
+            "1||BSPFile::DeleteEntity (worldspawn must stay the first entity)\n");
+  EXPECT_EQ(edit(in, {"--turn-spawn", "1", "2", "90"}),
+            "1||Spawn point 2 of type 1 has no \"angles\" or \"angle\" to turn\n");
+  EXPECT_EQ(edit(in, {"--turn-spawn", "1", "1", "east"})[0], '2');
+  EXPECT_EQ(edit(in, {"--turn-spawn", "1", "1"})[0], '2');
+  EXPECT_EQ(ReadFileBytes(out), saved);
 }
 
 }  // namespace

@@ -208,27 +208,29 @@ TEST(EntityTest, KeysAndValues) {
   EXPECT_EQ(wads("a;"), (Wads{false, {}}));
 }
 
-TEST(EntityTest, WriteBackRewritesOriginAnglesAndAngleLinesInPlace) {
+TEST(EntityTest, WriteBackReplacesOnlyTheValuesThatChanged) {
   const std::pair<std::string, std::string> cases[] = {
-      // Lines keep their order and indentation; keys that merely contain "origin" stay.
+      // Indentation, order and keys that merely contain or name "origin" stay.
       {"{\n\"classname\" \"a\"\n\t\"origin\" \"1 2 3\"\n\"target\" \"origin\"\n \t \"angles\" "
        "\"0 90 5\"\n\"angle\" \"10\"\n  \"origin_x\" \"1\"\n}",
-       "{\n\"classname\" \"a\"\n\t\"origin\" \"-10 -20 30\"\n\"target\" \"origin\"\n \t \"angles\" "
-       "\"15 270 0\"\n\"angle\" \"180\"\n  \"origin_x\" \"1\"\n}"},
-      // No key is added.
-      {Classed("\"origin\" \"1 2 3\"\n"), Classed("\"origin\" \"-10 -20 30\"\n")},
-      // An origin line at the very end without a line feed stays.
-      {"{\"classname\" \"a\"\n\"origin\" \"1 2 3\"}", ""},
-      // No line is rewritten when that would make the text another entity: an odd quote carries
-      // a value past a "}" or a "{".
-      {"{\"classname\" \"a\"\n\"origin\" \"1 2 3\" \"\n}\"\n}", ""},
-      {"{\"classname\" \"a\"\n\"origin\" \"1 2 3\" \"\n{\n\"angle\" \"5\" \"\n}", ""},
+       "{\n\"classname\" \"a\"\n\t\"origin\" \"136.3 -200.25 0\"\n\"target\" \"origin\"\n \t "
+       "\"angles\" \"15 270 0\"\n\"angle\" \"-22.5\"\n  \"origin_x\" \"1\"\n}"},
+      // Another key on the value's line stays; no key is added.
+      {Classed("\"origin\" \"1.5 0 0\" \"angle\" \"90\"\n"),
+       Classed("\"origin\" \"136.3 -200.25 0\" \"angle\" \"-22.5\"\n")},
+      // A value that reads as its field already stays as written.
+      {Classed("\"origin\" \"136.30 -200.25 -0\"\n\"angle\" \"-22.50\"\n"), ""},
+      // A value without a line feed, or before an odd quote that carries a value past a "}".
+      {"{\"classname\" \"a\" \"origin\" \"1 2 3\"}",
+       "{\"classname\" \"a\" \"origin\" \"136.3 -200.25 0\"}"},
+      {"{\"classname\" \"a\"\n\"origin\" \"1 2 3\" \"\n}\"\n}",
+       "{\"classname\" \"a\"\n\"origin\" \"136.3 -200.25 0\" \"\n}\"\n}"},
   };
   for (const auto& [before, after] : cases) {
     Entity e = Parse(before);
-    e.origin = {-10.4f, 19.6f, -30};  // view coordinates, rounded to whole map units
+    e.origin = {136.3f, 200.25f, 0};  // view coordinates: the map z is -0
     e.angles = {15, 0, 270};
-    e.angle = 180;
+    e.angle = -22.5f;
     e.WriteBack();
     EXPECT_EQ(e.text, after.empty() ? before : after);
   }
@@ -236,8 +238,9 @@ TEST(EntityTest, WriteBackRewritesOriginAnglesAndAngleLinesInPlace) {
 
 // Spawn points and brush-entity lists.
 
-// The entities behind each type's spawn points, types ended by "|": "1 2 5 | 3 | | ". Each is of
-// its type's class and, when it backs a spawn point of that type, names that one.
+// The entities behind each type's spawn points, types ended by "|", blocked ones marked "*":
+// "1 2* 5 | 3 | | ". Each is of its type's class and, when it backs a spawn point of that type,
+// names that one.
 std::string Links(const BSPFile& map) {
   std::string links;
   for (int32_t t = 0; t < map.config.spawn_point_count(); ++t) {
@@ -246,7 +249,7 @@ std::string Links(const BSPFile& map) {
       const Entity& e = map.entities.at(k);
       EXPECT_EQ(e.class_name, map.config.spawn_point_entity[t]);
       EXPECT_TRUE(e.is_spawn_point && (e.spawn_point_type != t || e.spawn_point_index == i)) << k;
-      links += std::to_string(k) + " ";
+      links += std::to_string(k) + (map.GetSpawnPoint(t, i)->blocked ? "* " : " ");
     }
     links += "| ";
   }
@@ -269,24 +272,23 @@ TEST_F(MapTest, SpawnPointsAreListedByTypeAddedAndDeleted) {
   where.angles = {0, 0, 90};
   map.AddSpawnPoint(2, where);
   EXPECT_EQ(map.entities[8].text,
-            "{\n\"origin\" \"10 -20 30\"\n\"angles\" \"0 90 0\"\n\"classname\" "
+            "{\n\"origin\" \"10 -20 30.4\"\n\"angles\" \"0 90 0\"\n\"classname\" "
             "\"info_player_coop\"\n}\n");
   EXPECT_EQ(Links(map), "1 2 5 | 3 | 8 | ");
   map.GetSpawnPoint(0, 1)->blocked = 1;
   map.DeleteSpawnPoint(0, 0);  // the later ones move down with their marks
-  EXPECT_EQ(map.GetSpawnPoint(0, 0)->blocked, 1u);
-  EXPECT_EQ(Links(map), "1 4 | 2 | 7 | ");
+  EXPECT_EQ(Links(map), "1* 4 | 2 | 7 | ");
   const std::vector<std::string> before = TextsOf(map);
 
   // A class under two types backs a spawn point of each; only the last type's leads to it.
   config.spawn_point_entity.push_back("info_player_deathmatch");
   map.Rebuild();
-  EXPECT_EQ(Links(map), "1 4 | 2 | 7 | 2 | ");
+  EXPECT_EQ(Links(map), "1* 4 | 2 | 7 | 2 | ");
   EXPECT_EQ(ErrorOf([&] { map.DeleteSpawnPoint(1, 0); }),
             "BSPFile::DeleteSpawnPoint (Could not find entity relevent to SpawnPoint)");
   EXPECT_EQ(TextsOf(map), before);
   map.DeleteSpawnPoint(3, 0);
-  EXPECT_EQ(Links(map), "1 3 | | 6 | | ");
+  EXPECT_EQ(Links(map), "1* 3 | | 6 | | ");
 }
 
 TEST_F(MapTest, EntityChangesRebuildTheLinksOrChangeNothing) {
@@ -300,22 +302,25 @@ TEST_F(MapTest, EntityChangesRebuildTheLinksOrChangeNothing) {
        "Entity::Read (entity dose not contain a class_name)"},
       {[&] { map.ReplaceEntity(2, "{\"classname\" \"info_player_start\"}"); }, no_origin},
       {[&] { map.DeleteEntity(8); }, "BSPFile::DeleteEntity (index_ out of range)"},
+      // The game takes the first entity for the world.
+      {[&] { map.DeleteEntity(0); },
+       "BSPFile::DeleteEntity (worldspawn must stay the first entity)"},
   };
   for (const auto& [change, message] : failures) {
     EXPECT_EQ(ErrorOf(change), message);
     EXPECT_EQ(TextsOf(map), before);
-    EXPECT_EQ(map.GetSpawnPoint(0, 1)->blocked, 1u);
-    EXPECT_EQ(Links(map), "1 2 5 | 3 | | ");
+    EXPECT_EQ(Links(map), "1 2* 5 | 3 | | ");
   }
   map.AddEntity("{\"classname\" \"info_player_deathmatch\" \"origin\" \"5 6 7\"}");
-  EXPECT_EQ(map.GetSpawnPoint(0, 1)->blocked, 1u);  // each slot keeps its check result
-  EXPECT_EQ(Links(map), "1 2 5 | 3 8 | | ");
-  map.DeleteEntity(1);  // a start before every other spawn point's entity
-  EXPECT_EQ(Links(map), "1 4 | 2 7 | | ");
-  map.ReplaceEntity(1, "{\"classname\" \"info_player_start\" \"origin\" \"4 5 6\"}");  // goes last
-  EXPECT_EQ(map.entities[7].text, "{\"classname\" \"info_player_start\" \"origin\" \"4 5 6\"}");
-  EXPECT_EQ(map.listed_brushes, std::vector<int32_t>{2});
-  EXPECT_EQ(Links(map), "3 7 | 1 6 | | ");
+  EXPECT_EQ(Links(map), "1 2* 5 | 3 8 | | ");
+  map.DeleteEntity(1);  // a start before every other spawn point's entity; marks follow theirs
+  EXPECT_EQ(Links(map), "1* 4 | 2 7 | | ");
+  map.ReplaceEntity(0, "{\"classname\" \"worldspawn\" \"message\" \"hi\"}");  // in place
+  map.ReplaceEntity(1, "{\"classname\" \"info_player_start\" \"origin\" \"4 5 6\"}");
+  EXPECT_EQ(map.entities[0].text, "{\"classname\" \"worldspawn\" \"message\" \"hi\"}");
+  EXPECT_EQ(map.entities[1].text, "{\"classname\" \"info_player_start\" \"origin\" \"4 5 6\"}");
+  EXPECT_EQ(map.listed_brushes, std::vector<int32_t>{3});
+  EXPECT_EQ(Links(map), "1* 4 | 2 7 | | ");
 }
 
 TEST_F(MapTest, NoFixedLimitOnTypesOrSpawnPoints) {
@@ -397,9 +402,6 @@ TEST_F(MapTest, OnlyTheEntityLumpChangesAndLaterLumpsMoveByItsChange) {
     BSPFile saved(file, config);
     saved.SaveFile(Path("a.bsp"));  // the lump shrinks: the line feeds between blocks go
     EXPECT_EQ(ReadFileBytes(Path("a.bsp")), Saved(file, Lump(saved)));
-    EXPECT_EQ(saved.entities[1].text,
-              "{\n\"classname\" \"info_player_start\"\n\"origin\" \"10 20 30\"\n}");
-    EXPECT_EQ(saved.GetSpawnPoint(0, 0)->origin, (Floats{10.4f, 20, 30}));
     EXPECT_EQ(TextsOf(BSPFile(ReadFileBytes(Path("a.bsp")), config)), TextsOf(saved));
     saved.AddSpawnPoint(0, SpawnPoint{});
     saved.SaveFile(Path("a.bsp"));  // and grows by the new block
@@ -409,6 +411,40 @@ TEST_F(MapTest, OnlyTheEntityLumpChangesAndLaterLumpsMoveByItsChange) {
     EXPECT_EQ(ReadFileBytes(Path("b.bsp")), ReadFileBytes(Path("a.bsp")));
   }
   EXPECT_EQ(Files(), (std::set<std::string>{"a.bsp", "a.ent", "b.bsp", "b.ent"}));
+}
+
+TEST_F(MapTest, UntouchedEntitiesAreSavedByteForByte) {
+  std::vector<std::string> texts = {
+      "{\"classname\" \"worldspawn\"}",
+      "{\n\"classname\" \"info_player_start\"\n\"origin\" \"136.3 -107.2 -125.1\"\n\"angles\" "
+      "\"0 90.50 0\"\n}",
+      "{\"classname\" \"light\" \"origin\" \"-0 0.0 -0.5\" \"angle\" \"-0\"}",
+      "{\n\t\"classname\"\t\"info_player_deathmatch\"\n\t\"origin\"\t\"1.5 2 3\"\n}",
+      "{\r\n\"classname\" \"info_target\"\r\n\"origin\" \"1.25 2 3\"\r\n}"};
+  std::string lump;
+  for (const std::string& text : texts) lump += text + "\r\n";
+  BSPFile(RoomBuilder(lump).Build(), config).SaveFile(Path("a.bsp"));
+  for (std::string& text : texts) std::erase(text, '\r');  // the texts keep no CR
+  EXPECT_EQ(TextsOf(BSPFile(ReadFileBytes(Path("a.bsp")), config)), texts);
+}
+
+TEST_F(MapTest, SavingThroughSymbolicLinksReplacesTheFileAtTheirEnd) {
+  fs::create_directory(dir / "real");
+  WriteFileBytes(Path("real/old.bsp"), {1});
+  fs::create_symlink("real/old.bsp", dir / "hop.bsp");    // relative, to a file
+  fs::create_symlink(dir / "hop.bsp", dir / "link.bsp");  // to a link
+  fs::create_symlink("real/new.bsp", dir / "dangling.bsp");
+  fs::create_symlink("loop.bsp", dir / "loop.bsp");
+  map.SaveFile(Path("link.bsp"));
+  map.SaveFile(Path("dangling.bsp"));
+  EXPECT_EQ(ErrorOf([&] { map.SaveFile(Path("loop.bsp")); }), "BSPFile::SaveFile (invalid file)");
+  for (const char* link : {"hop.bsp", "link.bsp", "dangling.bsp", "loop.bsp"}) {
+    EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
+  }
+  EXPECT_EQ(TextsOf(BSPFile(ReadFileBytes(Path("real/old.bsp")), config)), TextsOf(map));
+  EXPECT_EQ(ReadFileBytes(Path("real/new.bsp")), ReadFileBytes(Path("real/old.bsp")));
+  EXPECT_EQ(Files(), (std::set<std::string>{"real", "hop.bsp", "link.bsp", "link.ent",
+                                            "dangling.bsp", "dangling.ent", "loop.bsp"}));
 }
 
 TEST_F(MapTest, SideFileNamesAndFailures) {

@@ -1,6 +1,7 @@
 // The inputs that once made the map fuzz targets fail (fuzz/regressions), replayed in the test
 // build: a map that loads saves into a file that loads back with the same entity texts, and saves
-// the same again; an entity text that is taken joins a map that does the same.
+// the same again; an entity text that is taken, then moved and turned, joins a map that does the
+// same.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -84,6 +85,10 @@ TEST_F(RegressionInputsTest, EntityTextsThatAreTakenSaveAndLoadBack) {
       EXPECT_EQ(TextsOf(map), TextsOf(base)) << input.filename();
       continue;
     }
+    Entity& added = map.entities.back();  // moved and turned as the fuzz target does
+    added.origin = {136.3f, 200.25f, -0.0f};
+    added.angles = {15, 0, -22.5f};
+    added.angle = 0.5f;
     for (int32_t i = 0; i < map.GetEntityCount(); ++i) map.WriteBack(i);
     ExpectSavedAndLoadedBack(map, input.filename().string());
   }

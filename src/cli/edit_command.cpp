@@ -1,0 +1,122 @@
+// edit: the editors' operations on a map, in command-line order, then one save.
+#include <charconv>
+#include <functional>
+
+#include "cli/commands.h"
+#include "config/config.h"
+#include "error.h"
+#include "map/bsp_file.h"
+#include "map/editing.h"
+
+namespace tarnwick::cli {
+namespace {
+
+const std::pair<std::string_view, int> kValueCounts[] = {
+    {"replace", 2},    {"add", 1},       {"delete", 1},      {"move-spawn", 5},
+    {"turn-spawn", 3}, {"add-spawn", 5}, {"delete-spawn", 2}};
+
+// A whole number, or a number as the editor's fields take it: digits, a minus and a point.
+template <class T>
+T Number(const std::string& text) {
+  if (text.find_first_not_of("-.0123456789") != std::string::npos) throw UsageError{};
+  T value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) throw UsageError{};
+  return value;
+}
+
+std::array<float, 3> Position(const std::vector<std::string>& values, size_t first) {
+  return {Number<float>(values[first]), Number<float>(values[first + 1]),
+          Number<float>(values[first + 2])};
+}
+
+std::string TextOf(const std::string& path) {
+  const std::vector<unsigned char> bytes = ReadWholeFile(path);
+  return {bytes.begin(), bytes.end()};
+}
+
+// The index of spawn-point type `type`, counted from 1 in the configuration's order.
+int32_t TypeIndex(const BSPFile& map, int32_t type) {
+  const int32_t count = map.config.spawn_point_count();
+  if (type < 1 || type > count) {
+    throw Error("No spawn-point type " + std::to_string(type) + " (the configuration has " +
+                std::to_string(count) + ")");
+  }
+  return type - 1;
+}
+
+// The index of spawn point `number` of `type`, both counted from 1 as `spawns` prints them.
+int32_t SpawnIndex(const BSPFile& map, int32_t type, int32_t number) {
+  const int32_t count = map.GetSpawnPointCount(TypeIndex(map, type));
+  if (number < 1 || number > count) {
+    throw Error("No spawn point " + std::to_string(number) + " of type " + std::to_string(type) +
+                " (it has " + std::to_string(count) + ")");
+  }
+  return number - 1;
+}
+
+int32_t SpawnEntity(const BSPFile& map, int32_t type, int32_t number) {
+  return map.GetSpawnPoint(type - 1, SpawnIndex(map, type, number))->entity;
+}
+
+// The operation as a step on the map; its values are checked here, before any map is read.
+std::function<void(BSPFile&)> Step(const Operation& op) {
+  const std::vector<std::string>& v = op.values;
+  if (op.name == "replace") {
+    return [index = Number<int32_t>(v[0]), file = v[1]](BSPFile& map) {
+      map.ReplaceEntity(index, TextOf(file));
+    };
+  }
+  if (op.name == "add") return [file = v[0]](BSPFile& map) { map.AddEntity(TextOf(file)); };
+  if (op.name == "delete") {
+    return [index = Number<int32_t>(v[0])](BSPFile& map) { map.DeleteEntity(index); };
+  }
+  const int32_t type = Number<int32_t>(v[0]);
+  if (op.name == "add-spawn") {
+    return [type, at = Position(v, 1), yaw = Number<float>(v[4])](BSPFile& map) {
+      AddSpawnPointAt(map, TypeIndex(map, type), at, yaw);
+    };
+  }
+  const int32_t number = Number<int32_t>(v[1]);
+  if (op.name == "move-spawn") {
+    return [type, number, at = Position(v, 2)](BSPFile& map) {
+      MoveEntity(map, SpawnEntity(map, type, number), at);
+    };
+  }
+  if (op.name == "turn-spawn") {
+    return [type, number, yaw = Number<float>(v[2])](BSPFile& map) {
+      const int32_t index = SpawnEntity(map, type, number);
+      const Entity& e = map.entities[index];
+      if (!e.has_angles && !e.has_angle) {  // the editor's yaw field is off for such an entity
+        throw Error("Spawn point " + std::to_string(number) + " of type " + std::to_string(type) +
+                    " has no \"angles\" or \"angle\" to turn");
+      }
+      TurnEntity(map, index, yaw);
+    };
+  }
+  return [type, number](BSPFile& map) {  // delete-spawn
+    map.DeleteSpawnPoint(TypeIndex(map, type), SpawnIndex(map, type, number));
+  };
+}
+
+}  // namespace
+
+int OperationValueCount(std::string_view name) {
+  for (const auto& [operation, count] : kValueCounts) {
+    if (name == operation) return count;
+  }
+  return -1;
+}
+
+int Edit(const Args& args) {
+  if (args.words.size() != 2 || args.operations.empty()) throw UsageError{};
+  std::vector<std::function<void(BSPFile&)>> steps;
+  for (const Operation& op : args.operations) steps.push_back(Step(op));
+  const Config config = LoadConfig(args);
+  const auto map = LoadMap(args.words[0], config);
+  for (const auto& step : steps) step(*map);
+  map->SaveFile(args.words[1]);
+  return 0;
+}
+
+}  // namespace tarnwick::cli
