@@ -80,8 +80,8 @@ std::array<Vec, 8> CornersOf(const Bounds& b) {
 // A wall face: a convex polygon in map coordinates.
 struct Polygon {
   std::vector<Vec> corners;
-  Vec normal;  // the plane's normal, pointing the way the face looks
-  bool floor = false;
+  Vec normal;          // the plane's normal, pointing the way the face looks
+  bool floor = false;  // whether it looks up enough to stand on
   Bounds bounds;
 };
 
