@@ -200,6 +200,33 @@ int32_t BSPFile::ModelOf(const Entity& entity) const {
                                                                                  : -1;
 }
 
+std::optional<BSPFile::FaceRange> BSPFile::ModelFaces(int32_t m) const {
+  if (m < 0 || m >= GetModelCount()) return std::nullopt;
+  const int64_t first = models[m].first_face, end = first + models[m].face_count;
+  if (first < 0 || end < first || end > static_cast<int64_t>(faces.size())) return std::nullopt;
+  return FaceRange{first, end};
+}
+
+bool BSPFile::FaceCorners(int64_t f, std::vector<VertexPoint>& corners) const {
+  corners.clear();
+  if (f < 0 || f >= static_cast<int64_t>(faces.size())) return false;
+  const Face& face = faces[f];
+  if (face.plane >= planes.size()) return false;
+  const int64_t first = face.first_surfedge;
+  if (first < 0 || first + face.surfedge_count > static_cast<int64_t>(surfedges.size())) {
+    return false;
+  }
+  for (int64_t j = first; j < first + face.surfedge_count; ++j) {
+    const int64_t e = surfedges[j];
+    const int64_t edge = e >= 0 ? e : -e;
+    if (edge >= static_cast<int64_t>(edges.size())) return false;
+    const uint16_t vertex = e >= 0 ? edges[edge].first : edges[edge].second;
+    if (vertex >= vertices.size()) return false;
+    corners.push_back(vertices[vertex]);
+  }
+  return true;
+}
+
 void BSPFile::Rebuild() {
   // A spawn point keeps its check result until the next check, wherever a change of the entity
   // list moved it: its entity still names the slot it had.

@@ -147,6 +147,15 @@ class BSPFile {
 
   // The model an entity owns, or -1 when it has none or names one the map lacks.
   int32_t ModelOf(const Entity& entity) const;
+  // The faces of model `m` as a range [first, end), or none when the model or any of its faces
+  // lies outside the tables.
+  struct FaceRange {
+    int64_t first = 0, end = 0;
+  };
+  std::optional<FaceRange> ModelFaces(int32_t m) const;
+  // The corners of face `f` in order (map coordinates), or false when the face names a plane,
+  // surfedge, edge or vertex that the map lacks.
+  bool FaceCorners(int64_t f, std::vector<VertexPoint>& corners) const;
 
   BSPHeader header;
   std::vector<uint8_t> raw_file;  // the bytes as loaded; never changed

@@ -16,43 +16,6 @@ void EmitVertex(Drawing& drawing, const VertexPoint& map_point) {
   drawing.Vertex(v.x, v.y, v.z);
 }
 
-// The corners of face `f` in order, or false when the face names a plane, surfedge, edge or
-// vertex that the map lacks.
-bool FaceCorners(const BSPFile& map, int64_t f, std::vector<VertexPoint>& corners) {
-  corners.clear();
-  if (f < 0 || f >= static_cast<int64_t>(map.faces.size())) return false;
-  const Face& face = map.faces[f];
-  if (face.plane >= map.planes.size()) return false;
-  const int64_t first = face.first_surfedge;
-  if (first < 0 || first + face.surfedge_count > static_cast<int64_t>(map.surfedges.size())) {
-    return false;
-  }
-  for (int64_t j = first; j < first + face.surfedge_count; ++j) {
-    const int64_t e = map.surfedges[j];
-    const int64_t edge = e >= 0 ? e : -e;
-    if (edge >= static_cast<int64_t>(map.edges.size())) return false;
-    const uint16_t vertex = e >= 0 ? map.edges[edge].first : map.edges[edge].second;
-    if (vertex >= map.vertices.size()) return false;
-    corners.push_back(map.vertices[vertex]);
-  }
-  return true;
-}
-
-// The faces of model `m` as a range [first, end), or none when the model or any of its faces lies
-// outside the tables.
-struct FaceRange {
-  int64_t first = 0, end = 0;
-};
-std::optional<FaceRange> ModelFaces(const BSPFile& map, int32_t m) {
-  if (m < 0 || m >= map.GetModelCount()) return std::nullopt;
-  const Model& model = map.models[m];
-  const int64_t first = model.first_face, end = first + model.face_count;
-  if (first < 0 || end < first || end > static_cast<int64_t>(map.faces.size())) {
-    return std::nullopt;
-  }
-  return FaceRange{first, end};
-}
-
 void EmitOutline(Drawing& drawing, const std::vector<VertexPoint>& corners) {
   for (size_t j = 0; j < corners.size(); ++j) {
     EmitVertex(drawing, corners[j]);
@@ -85,14 +48,14 @@ const ConfigEntity& GroupOf(const BSPFile& map, const Entity& entity) {
 
 // One batch of the outlines of every face of the entity's model, at the entity's origin.
 void EmitEntityOutlines(Drawing& drawing, const BSPFile& map, const Entity& entity) {
-  const std::optional<FaceRange> range = ModelFaces(map, map.ModelOf(entity));
+  const std::optional<BSPFile::FaceRange> range = map.ModelFaces(map.ModelOf(entity));
   if (!range) return;
   std::vector<VertexPoint> corners;
   drawing.PushMatrix();
   TranslateToOrigin(drawing, entity);
   drawing.Begin(Primitive::Lines);
   for (int64_t f = range->first; f < range->end; ++f) {
-    if (FaceCorners(map, f, corners)) EmitOutline(drawing, corners);
+    if (map.FaceCorners(f, corners)) EmitOutline(drawing, corners);
   }
   drawing.End();
   drawing.PopMatrix();
@@ -100,10 +63,11 @@ void EmitEntityOutlines(Drawing& drawing, const BSPFile& map, const Entity& enti
 
 // Each face of the entity's model filled, each in its own matrix at the entity's origin.
 void EmitEntityFaces(Drawing& drawing, const BSPFile& map, const Entity& entity, bool normals) {
-  const FaceRange range = ModelFaces(map, map.ModelOf(entity)).value_or(FaceRange{});
+  const BSPFile::FaceRange range =
+      map.ModelFaces(map.ModelOf(entity)).value_or(BSPFile::FaceRange{});
   std::vector<VertexPoint> corners;
   for (int64_t f = range.first; f < range.end; ++f) {
-    if (!FaceCorners(map, f, corners)) continue;
+    if (!map.FaceCorners(f, corners)) continue;
     drawing.PushMatrix();
     TranslateToOrigin(drawing, entity);
     if (normals) EmitNormal(drawing, map, map.faces[f]);
@@ -125,7 +89,7 @@ void BSPFile::DrawLines(Drawing& drawing, bool use_colours) const {
   std::vector<VertexPoint> corners;
   drawing.Begin(Primitive::Lines);
   for (size_t f = 0; f < faces.size(); ++f) {
-    if (faces[f].in_brush_entity == 0 && FaceCorners(*this, f, corners)) {
+    if (faces[f].in_brush_entity == 0 && FaceCorners(f, corners)) {
       EmitOutline(drawing, corners);
     }
   }
@@ -147,7 +111,7 @@ void BSPFile::DrawPolys(Drawing& drawing) const {
   drawing.Color(255, 255, 255);
   std::vector<VertexPoint> corners;
   for (size_t f = 0; f < faces.size(); ++f) {
-    if (faces[f].in_brush_entity != 0 || !FaceCorners(*this, f, corners)) continue;
+    if (faces[f].in_brush_entity != 0 || !FaceCorners(f, corners)) continue;
     EmitNormal(drawing, *this, faces[f]);
     EmitPolygon(drawing, corners);
   }
@@ -167,10 +131,10 @@ void BSPFile::DrawEntFaces(Drawing& drawing, bool solid) const {
 }
 
 void BSPFile::DrawModel(Drawing& drawing, int32_t model) const {
-  const FaceRange range = ModelFaces(*this, model).value_or(FaceRange{});
+  const FaceRange range = ModelFaces(model).value_or(FaceRange{});
   std::vector<VertexPoint> corners;
   for (int64_t f = range.first; f < range.end; ++f) {
-    if (!FaceCorners(*this, f, corners)) continue;
+    if (!FaceCorners(f, corners)) continue;
     drawing.PushMatrix();
     EmitPolygon(drawing, corners);
     drawing.PopMatrix();
@@ -178,11 +142,11 @@ void BSPFile::DrawModel(Drawing& drawing, int32_t model) const {
 }
 
 std::optional<std::array<VertexPoint, 2>> BSPFile::ModelBounds(int32_t model) const {
-  const FaceRange range = ModelFaces(*this, model).value_or(FaceRange{});
+  const FaceRange range = ModelFaces(model).value_or(FaceRange{});
   std::optional<std::array<VertexPoint, 2>> box;
   std::vector<VertexPoint> corners;
   for (int64_t f = range.first; f < range.end; ++f) {
-    if (!FaceCorners(*this, f, corners)) continue;
+    if (!FaceCorners(f, corners)) continue;
     for (const VertexPoint& c : corners) {
       if (!box) box = {c, c};
       VertexPoint& low = (*box)[0];

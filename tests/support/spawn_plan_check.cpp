@@ -1,0 +1,134 @@
+// Each rule is one selection pass whose view volume is the box the rule keeps clear (or needs a
+// floor in), with the walls drawn as the wall check draws them.
+#include "support/spawn_plan_check.h"
+
+#include <GL/gl.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <numbers>
+#include <vector>
+
+#include "map/gl_drawing.h"
+
+namespace tarnwick::test {
+namespace {
+
+// The volumes keep this far inside a box the rules keep clear, and reach this far beyond both ends
+// of the slab where a floor must be: a face that exactly touches the player's box is allowed, and
+// a floor exactly at either end counts; neither may turn out otherwise by rounding.
+constexpr float kMargin = 1.0f / 64;
+
+// Forwards a drawing to OpenGL, leaving out the polygons that do not look up. Which way a face
+// looks follows from its winding here (its corners run clockwise seen from the side it looks
+// to), not from its plane as in the planner.
+class UpwardFaces : public GLDrawing {
+ public:
+  void Begin(Primitive primitive) override {
+    polygon_ = primitive == Primitive::Polygon;
+    corners_.clear();
+    if (!polygon_) GLDrawing::Begin(primitive);
+  }
+  void Vertex(float x, float y, float z) override {
+    if (polygon_) {
+      corners_.push_back({x, y, z});
+    } else {
+      GLDrawing::Vertex(x, y, z);
+    }
+  }
+  void End() override {
+    if (!polygon_) return GLDrawing::End();
+    // Newell's normal of the winding points away from the side the face looks to; up is -z in
+    // view coordinates, so the face looks up when the normal points along +z.
+    std::array<double, 3> n{};
+    for (size_t k = 0; k < corners_.size(); ++k) {
+      const auto& a = corners_[k];
+      const auto& b = corners_[(k + 1) % corners_.size()];
+      n[0] += (a[1] - b[1]) * (a[2] + b[2]);
+      n[1] += (a[2] - b[2]) * (a[0] + b[0]);
+      n[2] += (a[0] - b[0]) * (a[1] + b[1]);
+    }
+    if (n[2] < 0.7 * std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]) || n[2] <= 0) return;
+    GLDrawing::Begin(Primitive::Polygon);
+    for (const auto& c : corners_) GLDrawing::Vertex(c[0], c[1], c[2]);
+    GLDrawing::End();
+  }
+
+ private:
+  bool polygon_ = false;
+  std::vector<std::array<float, 3>> corners_;
+};
+
+GLuint Compile(BSPFile& map, GLDrawing&& drawing, bool solid) {
+  const GLuint list = glGenLists(1);
+  glNewList(list, GL_COMPILE);
+  if (solid) {
+    map.DrawEntFaces(drawing, true);
+  } else {
+    map.DrawPolys(drawing);
+  }
+  glEndList();
+  return list;
+}
+
+// Whether anything `lists` draw comes into the box of half sizes `half` around the map point
+// `centre`, turned by `degrees` about the vertical as the spacing check turns a cube.
+bool Hits(const std::array<GLuint, 2>& lists, std::array<float, 3> centre, float degrees,
+          std::array<float, 3> half) {
+  static std::array<GLuint, 64> buffer;
+  glSelectBuffer(static_cast<GLsizei>(buffer.size()), buffer.data());
+  glRenderMode(GL_SELECT);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  glOrtho(-half[0], half[0], -half[1], half[1], -half[2], half[2]);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glRotatef(degrees, 0, 0, 1);
+  glTranslatef(-centre[0], centre[1], centre[2]);  // the map point in view coordinates, negated
+  glInitNames();
+  glPushName(0);
+  for (const GLuint list : lists) glCallList(list);
+  return glRenderMode(GL_RENDER) > 0;
+}
+
+}  // namespace
+
+std::string CheckPlannedSpawnPoints(BSPFile& map, int32_t type, int32_t first_new, float spacing) {
+  glDisable(GL_CULL_FACE);
+  const std::array<GLuint, 2> walls = {Compile(map, GLDrawing(), false),
+                                       Compile(map, GLDrawing(), true)};
+  const std::array<GLuint, 2> floors = {Compile(map, UpwardFaces(), false),
+                                        Compile(map, UpwardFaces(), true)};
+  map.WallCheck(spacing, 0, 0);
+  std::string failures;
+  for (int32_t i = first_new; i < map.GetSpawnPointCount(type); ++i) {
+    const SpawnPoint& sp = *map.GetSpawnPoint(type, i);
+    const auto [x, y, z] = sp.origin;
+    const auto fail = [&](const char* rule) {
+      char line[200];
+      std::snprintf(line, sizeof line, "%d (%g %g %g): %s\n", i + 1, x, y, z, rule);
+      failures += line;
+    };
+    if (Hits(walls, sp.origin, 0, {16 - kMargin, 16 - kMargin, 36 - kMargin})) fail("not free");
+    // The slab from 72 to 36 below the origin.
+    if (!Hits(floors, {x, y, z - 54}, 0, {16 - kMargin, 16 - kMargin, 18 + kMargin})) {
+      fail("no floor");
+    }
+    if (sp.blocked) fail("too close to another spawn point");
+    bool reached = false;
+    for (int32_t s = 0; s < first_new && !reached; ++s) {
+      const auto [sx, sy, sz] = map.GetSpawnPoint(type, s)->origin;
+      const float length = std::hypot(x - sx, y - sy);
+      if (sz != z || length > 1024 + kMargin) continue;
+      const float degrees = std::atan2(y - sy, x - sx) * 180 / std::numbers::pi_v<float>;
+      reached =
+          !Hits(walls, {(x + sx) / 2, (y + sy) / 2, z}, degrees, {length / 2, kMargin, kMargin});
+    }
+    if (!reached) fail("not reachable");
+  }
+  for (const GLuint list : {walls[0], walls[1], floors[0], floors[1]}) glDeleteLists(list, 1);
+  return failures;
+}
+
+}  // namespace tarnwick::test
