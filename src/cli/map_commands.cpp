@@ -43,8 +43,9 @@ Config LoadConfig(const Args& args) {
 }
 
 std::unique_ptr<BSPFile> LoadMap(const std::string& path, const Config& config) {
-  const std::vector<unsigned char> bytes = ReadWholeFile(path);
-  return std::make_unique<BSPFile>(std::vector<uint8_t>(bytes.begin(), bytes.end()), config);
+  std::optional<std::vector<uint8_t>> bytes = ReadMapFile(path);
+  if (!bytes) throw Error("Failed to open file \"" + path + "\"");
+  return std::make_unique<BSPFile>(std::move(*bytes), config);
 }
 
 int Info(const Args& args) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -173,6 +174,12 @@ class BSPFile {
 
 // The first group of `config` that lists `class_name`, or none.
 const ConfigEntity* FindGroup(const Config& config, const std::string& class_name);
+
+// The bytes of the map file at `path`, read once into the buffer a map takes over; nothing when it
+// is not a regular file that can be opened. Raises Error("Form1 (raw_file pointer = 0)") when no
+// buffer of its size can be had and Error("Form1 (could not read all of the file)") on a short
+// read.
+std::optional<std::vector<uint8_t>> ReadMapFile(const std::string& path);
 
 // The name of the side file that holds the entity lump saved beside `map_file_name`.
 std::string EntFileName(const std::string& map_file_name);

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "error.h"
@@ -18,8 +19,10 @@ namespace {
 size_t FindValue(std::string_view block, std::string_view key) {
   std::string quoted(1, '"');
   quoted.append(key).push_back('"');
-  const size_t at = block.find(quoted);
-  if (at == std::string_view::npos) return at;
+  // memmem rather than find: texts are full of quotes, at each of which find would compare.
+  const void* found = memmem(block.data(), block.size(), quoted.data(), quoted.size());
+  if (found == nullptr) return std::string_view::npos;
+  const size_t at = static_cast<size_t>(static_cast<const char*>(found) - block.data());
   const size_t quote = block.find('"', at + quoted.size());
   if (quote == std::string_view::npos) Fail("invalid ent");
   return quote + 1;
@@ -106,8 +109,12 @@ void Entity::Read(const char* file_, int64_t& pos_, int64_t end_) {
   e.is_spawn_point = is_spawn_point;
   e.spawn_point_type = spawn_point_type;
   e.spawn_point_index = spawn_point_index;
-  for (int64_t p = pos_; p <= close; ++p) {
-    if (file_[p] != '\r') e.text += file_[p];
+  e.text.reserve(static_cast<size_t>(close - pos_ + 1));
+  for (int64_t p = pos_; p <= close; ++p) {  // the runs between carriage returns
+    const auto* cr = static_cast<const char*>(memchr(file_ + p, '\r', size_t(close + 1 - p)));
+    const int64_t run_end = cr ? cr - file_ : close + 1;
+    e.text.append(file_ + p, static_cast<size_t>(run_end - p));
+    p = run_end;
   }
   int64_t next = close;
   while (next < end_ && file_[next] != '{') ++next;
@@ -192,6 +199,7 @@ void Entity::WriteBack() {
     }
   }
   result.append(text, start);
+  if (result == text) return;  // nothing to check: the usual case when a map is saved again
   // A line rewritten whole may have held more than its key and value: another key, or an odd quote
   // that carried a value on to the next line. The new text would then read as another entity, or
   // as none, and the saved map would not give this entity back: such a text is left as it is.
