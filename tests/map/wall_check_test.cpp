@@ -37,10 +37,8 @@ class WallCheckTest : public ::testing::Test {
       cells.WallCheck(map, size);
       cells.Release();
     } else {
-      map.WallCheck(size, list == 'a' || list == 'w' ? polys : 0,
-                    list == 'b'   ? polys
-                    : list == 'w' ? polys + 1
-                                  : 0);
+      const GLuint solid = list == 'w' ? polys + 1 : 0;
+      map.WallCheck(size, list == 'a' || list == 'w' ? polys : 0, list == 'b' ? polys : solid);
     }
     glDeleteLists(polys, 2);
     Marks marks;
