@@ -93,6 +93,20 @@ Box BoundsOf(const WallFace& face) {
   return box;
 }
 
+// Calls `visit` with the index of every cell from the cell numbers `first` to `last`, both
+// included, in a grid of `count` cells along each axis.
+using Cell = std::array<int32_t, 3>;
+template <class Visit>
+void ForEachCell(const Cell& count, const Cell& first, const Cell& last, Visit visit) {
+  for (int32_t z = first[2]; z <= last[2]; ++z) {
+    for (int32_t y = first[1]; y <= last[1]; ++y) {
+      for (int32_t x = first[0]; x <= last[0]; ++x) {
+        visit((size_t(z) * count[1] + y) * count[0] + x);
+      }
+    }
+  }
+}
+
 uint32_t CompileList(const std::vector<const WallFace*>& faces) {
   const GLuint list = glGenLists(1);
   glNewList(list, GL_COMPILE);
@@ -112,7 +126,7 @@ void WallCells::Compile(const BSPFile& map) {
   // The grid covers the faces whose corners are all finite; the others are sent in every pass.
   std::vector<Box> boxes;
   boxes.reserve(recorder.faces.size());
-  Box grid = BoundsOf(WallFace{});
+  Box grid = BoundsOf(WallFace{});  // empty: from +infinity to -infinity
   std::vector<const WallFace*> unplaced;
   for (const WallFace& face : recorder.faces) {
     boxes.push_back(BoundsOf(face));
@@ -139,18 +153,12 @@ void WallCells::Compile(const BSPFile& map) {
                                                   count_[2]);
   for (size_t f = 0; f < recorder.faces.size(); ++f) {
     if (recorder.faces[f].corners.empty() || !boxes[f].finite()) continue;
-    std::array<int32_t, 3> first, last;
+    Cell first, last;
     for (int a = 0; a < 3; ++a) {
       first[a] = CellOf(a, boxes[f].low[a]);
       last[a] = CellOf(a, boxes[f].high[a]);
     }
-    for (int32_t z = first[2]; z <= last[2]; ++z) {
-      for (int32_t y = first[1]; y <= last[1]; ++y) {
-        for (int32_t x = first[0]; x <= last[0]; ++x) {
-          cells[(size_t(z) * count_[1] + y) * count_[0] + x].push_back(&recorder.faces[f]);
-        }
-      }
-    }
+    ForEachCell(count_, first, last, [&](size_t c) { cells[c].push_back(&recorder.faces[f]); });
   }
   lists_.assign(cells.size(), 0);
   for (size_t c = 0; c < cells.size(); ++c) {
@@ -179,7 +187,7 @@ void WallCells::CallCells(const VertexPoint& at, double half_xy, double half_z) 
   // A face that touches the cube counts: the margin covers the rounding of the transforms.
   const double centre[3] = {at.x, at.y, at.z};
   const double half[3] = {half_xy, half_xy, half_z};
-  std::array<int32_t, 3> first{}, last{};
+  Cell first, last;
   for (int a = 0; a < 3; ++a) {
     const double margin = 1 + 1e-5 * std::abs(centre[a]);
     const double low = centre[a] - half[a] - margin, high = centre[a] + half[a] + margin;
@@ -187,14 +195,9 @@ void WallCells::CallCells(const VertexPoint& at, double half_xy, double half_z) 
     first[a] = finite ? CellOf(a, low) : 0;
     last[a] = finite ? CellOf(a, high) : count_[a] - 1;
   }
-  for (int32_t z = first[2]; z <= last[2]; ++z) {
-    for (int32_t y = first[1]; y <= last[1]; ++y) {
-      for (int32_t x = first[0]; x <= last[0]; ++x) {
-        const uint32_t list = lists_[(size_t(z) * count_[1] + y) * count_[0] + x];
-        if (list != 0) glCallList(list);
-      }
-    }
-  }
+  ForEachCell(count_, first, last, [&](size_t c) {
+    if (lists_[c] != 0) glCallList(lists_[c]);
+  });
 }
 
 }  // namespace tarnwick
