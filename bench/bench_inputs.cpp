@@ -14,14 +14,20 @@
 namespace {
 
 using tarnwick::BSPFile;
-using tarnwick::ReadMapFile;
+
+std::vector<uint8_t> ReadMap(const std::string& path) {
+  std::optional<std::vector<uint8_t>> bytes = tarnwick::ReadMapFile(path);
+  if (!bytes) throw tarnwick::Error("cannot read " + path);
+  return std::move(*bytes);
+}
 
 int Spawns(const std::string& map_path, const std::string& config_path, int count,
            const std::string& out) {
   tarnwick::Config config;
   std::ifstream config_file(config_path, std::ios::binary);
+  if (!config_file) throw tarnwick::Error("cannot read " + config_path);
   config.Read(&config_file);
-  BSPFile map(ReadMapFile(map_path).value(), config);
+  BSPFile map(ReadMap(map_path), config);
   struct Original {
     int32_t type;
     tarnwick::SpawnPoint spawn_point;
@@ -48,7 +54,7 @@ int Cache(const std::string& map_path, int megabytes, const std::string& out) {
   constexpr size_t kFillerSize = 1200 * 1000;
   tarnwick::test::GcfWriter writer(0x2000);
   const uint32_t maps = writer.AddFolder("maps");
-  std::vector<uint8_t> map = ReadMapFile(map_path).value();
+  std::vector<uint8_t> map = ReadMap(map_path);
   size_t total = map.size();
   const std::string name = map_path.substr(map_path.rfind('/') + 1);
   writer.AddFile(name, std::move(map), maps);
