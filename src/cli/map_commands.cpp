@@ -59,10 +59,10 @@ int Info(const Args& args) {
   }
   std::printf(
       "vertices %zu\nedges %zu\nsurfedges %zu\nfaces %zu\nmarksurfaces %zu\nleafs %zu\n"
-      "models %zu\nlighting bytes %zu\ntexinfos %zu\ntextures %zu\nplanes %zu\nentities %zu\n",
+      "models %zu\nlighting bytes %d\ntexinfos %d\ntextures %zu\nplanes %zu\nentities %zu\n",
       map->vertices.size(), map->edges.size(), map->surfedges.size(), map->faces.size(),
       map->marksurfaces.size(), map->leaf_first_marksurface.size(), map->models.size(),
-      map->lighting.size(), map->texinfos.size(), map->textures.size(), map->planes.size(),
+      map->lighting_size, map->texinfo_count, map->textures.size(), map->planes.size(),
       map->entities.size());
   return 0;
 }

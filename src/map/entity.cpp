@@ -17,13 +17,15 @@ namespace {
 // Where the quoted value that follows the quoted `key` starts in `block`, or npos when the block
 // lacks the key. The key may stand anywhere, as a key or as a value.
 size_t FindValue(std::string_view block, std::string_view key) {
-  std::string quoted(1, '"');
-  quoted.append(key).push_back('"');
-  // memmem rather than find: texts are full of quotes, at each of which find would compare.
-  const void* found = memmem(block.data(), block.size(), quoted.data(), quoted.size());
-  if (found == nullptr) return std::string_view::npos;
-  const size_t at = static_cast<size_t>(static_cast<const char*>(found) - block.data());
-  const size_t quote = block.find('"', at + quoted.size());
+  // The name is looked for and its quotes checked, rather than the quoted name looked for: texts
+  // are full of quotes, and a search for one compares at each.
+  size_t at = block.find(key);
+  while (at != std::string_view::npos &&
+         (at == 0 || block[at - 1] != '"' || block.substr(at + key.size(), 1) != "\"")) {
+    at = block.find(key, at + 1);
+  }
+  if (at == std::string_view::npos) return at;
+  const size_t quote = block.find('"', at + key.size() + 1);
   if (quote == std::string_view::npos) Fail("invalid ent");
   return quote + 1;
 }
