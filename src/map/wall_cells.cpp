@@ -86,7 +86,8 @@ Box BoundsOf(const WallFace& face) {
     const double at[3] = {double{c.x} + face.offset.x, double{c.y} + face.offset.y,
                           double{c.z} + face.offset.z};
     for (int a = 0; a < 3; ++a) {
-      box.low[a] = std::min(box.low[a], at[a]);
+      // A corner that is not a number leaves the box not finite for good.
+      box.low[a] = std::isnan(at[a]) ? at[a] : std::min(box.low[a], at[a]);
       box.high[a] = std::max(box.high[a], at[a]);
     }
   }

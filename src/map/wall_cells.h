@@ -17,6 +17,10 @@ namespace tarnwick {
 // it, or with Release.
 class WallCells {
  public:
+  WallCells() = default;
+  WallCells(const WallCells&) = delete;  // the lists have one owner
+  WallCells& operator=(const WallCells&) = delete;
+
   // Compiles the cells anew from the map's drawings; the context must be current. Raises what
   // the drawings raise, and then keeps the cells it had.
   void Compile(const BSPFile& map);
