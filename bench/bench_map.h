@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
+
+#include "map/bsp_file.h"
 
 inline std::filesystem::path BenchMap() {
   namespace fs = std::filesystem;
@@ -24,9 +24,6 @@ inline std::filesystem::path BenchMap() {
 }
 
 inline const std::vector<uint8_t>& BenchMapBytes() {
-  static const std::vector<uint8_t> bytes = [] {
-    std::ifstream in(BenchMap(), std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-  }();
+  static const std::vector<uint8_t> bytes = tarnwick::ReadMapFile(BenchMap()).value();
   return bytes;
 }

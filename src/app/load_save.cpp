@@ -1,34 +1,11 @@
 // Loading a map (from disk, the command line or a cache) and saving it.
 #include <GL/gl.h>
 
-#include <fstream>
-#include <new>
-
 #include "app/main_window.h"
 #include "error.h"
 #include "map/gl_drawing.h"
 
 namespace tarnwick {
-
-std::optional<std::vector<uint8_t>> ReadMapFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  in.seekg(0, std::ios::beg);
-  std::vector<uint8_t> bytes;
-  try {
-    bytes.resize(static_cast<size_t>(std::max<std::streamoff>(size, 0)));
-  } catch (const std::bad_alloc&) {
-    throw Error("Form1 (raw_file pointer = 0)");
-  } catch (const std::length_error&) {
-    throw Error("Form1 (raw_file pointer = 0)");
-  }
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
-    throw Error("Form1 (could not read all of the file)");
-  }
-  return bytes;
-}
 
 void TForm1::LoadButtonClick() {
   const auto path =
@@ -83,6 +60,7 @@ void TForm1::RecompileEntityLists(bool with_polys) {
   if (with_polys) CompileList(2);
   CompileList(3);
   CompileList(4);
+  wall_cells.Compile(*bsp_file);  // the walls of lists 2 and 3
 }
 
 void TForm1::LoadFile(std::vector<uint8_t> raw_file_) {
@@ -97,6 +75,7 @@ void TForm1::LoadFile(std::vector<uint8_t> raw_file_) {
   if (MakeCurrent()) {
     bsp_file->WallCheck(min_distance, 0, 0);
     for (int list = 0; list < 5; ++list) CompileList(list);
+    wall_cells.Compile(*bsp_file);
   }
   CameraToOrigin();
   ModelComboBox->Clear();

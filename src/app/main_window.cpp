@@ -327,6 +327,7 @@ void TForm1::FormHide() {
   bsp_file.reset();
   if (MakeCurrent()) {
     for (uint32_t list : display_lists) glDeleteLists(list, 1);
+    wall_cells.Release();
     view->doneCurrent();
   }
   display_lists = {};

@@ -5,7 +5,6 @@
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +12,7 @@
 #include "fgd/fgd_file.h"
 #include "gcf/gcf.h"
 #include "map/bsp_file.h"
+#include "map/wall_cells.h"
 #include "ui/ui.h"
 
 namespace tarnwick {
@@ -29,10 +29,6 @@ std::string Format2(float value);
 
 // A spawn-point or point-editor list item: number from 1, map position in whole units.
 std::string ListItem(int number, const std::array<float, 3>& origin);
-
-// The bytes of a map file, or nothing when it cannot be opened. Raises "Form1 (raw_file pointer =
-// 0)" when the buffer cannot be had and "Form1 (could not read all of the file)" on a short read.
-std::optional<std::vector<uint8_t>> ReadMapFile(const std::string& path);
 
 // The OpenGL surface under the whole client area of the main window; the frame's viewport lies
 // where GLPanel is. It forwards paint, mouse and keys to the window's handlers.
@@ -149,6 +145,7 @@ class TForm1 : public ui::Container {
   float speed = 10;
   Config config;
   std::array<uint32_t, 5> display_lists{};
+  WallCells wall_cells;  // the walls of display lists 2 and 3, for the wall check
   bool mouse_look = false;
   std::vector<int32_t> found_entitys;
   std::string last_map_path;

@@ -174,7 +174,7 @@ void TForm1::MinDisEditChange() {
 
 void TForm1::SPWallCheckClick() {
   if (bsp_file && MakeCurrent()) {
-    bsp_file->WallCheck(min_distance, display_lists[2], display_lists[3]);
+    wall_cells.WallCheck(*bsp_file, min_distance);
   }
   RenderView();
 }

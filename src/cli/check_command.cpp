@@ -1,15 +1,13 @@
 // The batch room check: the spacing check, or with --walls the wall check, in an off-screen
 // OpenGL context; exit 3 when any spawn point lacks room.
-#include <GL/gl.h>
-
 #include <charconv>
 #include <cstdio>
 
 #include "cli/commands.h"
 #include "config/config.h"
 #include "map/bsp_file.h"
-#include "map/gl_drawing.h"
 #include "map/offscreen_gl.h"
+#include "map/wall_cells.h"
 
 namespace tarnwick::cli {
 namespace {
@@ -24,17 +22,6 @@ float Size(const Args& args) {
   return size;
 }
 
-// A display list compiled from one of the map's drawings.
-template <class Draw>
-GLuint Compile(Draw draw) {
-  const GLuint list = glGenLists(1);
-  glNewList(list, GL_COMPILE);
-  GLDrawing drawing;
-  draw(drawing);
-  glEndList();
-  return list;
-}
-
 }  // namespace
 
 int Check(const Args& args) {
@@ -44,11 +31,10 @@ int Check(const Args& args) {
   const auto map = LoadMap(args.words[0], config);
   const OffscreenGL gl;
   if (args.options.contains("walls")) {
-    const GLuint polys = Compile([&](Drawing& d) { map->DrawPolys(d); });
-    const GLuint solid = Compile([&](Drawing& d) { map->DrawEntFaces(d, true); });
-    map->WallCheck(size, polys, solid);
-    glDeleteLists(polys, 1);
-    glDeleteLists(solid, 1);
+    WallCells cells;
+    cells.Compile(*map);
+    cells.WallCheck(*map, size);
+    cells.Release();
   } else {
     map->WallCheck(size, 0, 0);
   }

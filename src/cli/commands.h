@@ -45,12 +45,10 @@ int GcfExtract(const Args& args);
 int Check(const Args& args);
 int Edit(const Args& args);
 
-// Reads a whole file; raises Error("Failed to open file \"PATH\"") when it cannot.
-std::vector<unsigned char> ReadWholeFile(const std::string& path);
-
 // The configuration named by --config, or Config.cfg beside this program.
 Config LoadConfig(const Args& args);
-// The map at `path`, read with `config`, which must outlive it.
+// The map at `path`, read with `config`, which must outlive it. Raises Error("Failed to open file
+// \"PATH\"") when the file cannot be opened.
 std::unique_ptr<BSPFile> LoadMap(const std::string& path, const Config& config);
 
 }  // namespace tarnwick::cli

@@ -31,8 +31,9 @@ std::array<float, 3> Position(const std::vector<std::string>& values, size_t fir
 }
 
 std::string TextOf(const std::string& path) {
-  const std::vector<unsigned char> bytes = ReadWholeFile(path);
-  return {bytes.begin(), bytes.end()};
+  const std::optional<std::vector<uint8_t>> bytes = ReadMapFile(path);
+  if (!bytes) throw Error("Failed to open file \"" + path + "\"");
+  return {bytes->begin(), bytes->end()};
 }
 
 // The index of spawn-point type `type`, counted from 1 in the configuration's order.

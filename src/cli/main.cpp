@@ -2,21 +2,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "cli/commands.h"
 #include "error.h"
-
-namespace tarnwick::cli {
-
-std::vector<unsigned char> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Error("Failed to open file \"" + path + "\"");
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-}  // namespace tarnwick::cli
 
 namespace {
 

@@ -43,8 +43,9 @@ Config LoadConfig(const Args& args) {
 }
 
 std::unique_ptr<BSPFile> LoadMap(const std::string& path, const Config& config) {
-  const std::vector<unsigned char> bytes = ReadWholeFile(path);
-  return std::make_unique<BSPFile>(std::vector<uint8_t>(bytes.begin(), bytes.end()), config);
+  std::optional<std::vector<uint8_t>> bytes = ReadMapFile(path);
+  if (!bytes) throw Error("Failed to open file \"" + path + "\"");
+  return std::make_unique<BSPFile>(std::move(*bytes), config);
 }
 
 int Info(const Args& args) {
@@ -58,10 +59,10 @@ int Info(const Args& args) {
   }
   std::printf(
       "vertices %zu\nedges %zu\nsurfedges %zu\nfaces %zu\nmarksurfaces %zu\nleafs %zu\n"
-      "models %zu\nlighting bytes %zu\ntexinfos %zu\ntextures %zu\nplanes %zu\nentities %zu\n",
+      "models %zu\nlighting bytes %d\ntexinfos %d\ntextures %zu\nplanes %zu\nentities %zu\n",
       map->vertices.size(), map->edges.size(), map->surfedges.size(), map->faces.size(),
       map->marksurfaces.size(), map->leaf_first_marksurface.size(), map->models.size(),
-      map->lighting.size(), map->texinfos.size(), map->textures.size(), map->planes.size(),
+      map->lighting_size, map->texinfo_count, map->textures.size(), map->planes.size(),
       map->entities.size());
   return 0;
 }

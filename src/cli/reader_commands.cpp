@@ -1,7 +1,11 @@
 // The FGD and cache commands.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
-#include <fstream>
 
 #include "cli/commands.h"
 #include "error.h"
@@ -18,6 +22,25 @@ void PrintLine(std::string_view line, std::FILE* out = stdout) {
 
 void CheckWords(const Args& args, size_t count) {
   if (args.words.size() != count || !args.options.empty()) throw UsageError{};
+}
+
+// Writes `bytes` to the file at `path` over what it held, then cuts a regular file to their size.
+// Truncating first would wait for old contents still on their way to the disk, and hand their
+// blocks back only to take new ones.
+bool WriteOver(const std::string& path, const std::vector<uint8_t>& bytes) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  bool written = true;
+  for (size_t done = 0; written && done < bytes.size();) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    written = n > 0;
+    done += written ? static_cast<size_t>(n) : 0;
+  }
+  struct stat st {};
+  written = written && fstat(fd, &st) == 0 &&
+            (!S_ISREG(st.st_mode) || ftruncate(fd, static_cast<off_t>(bytes.size())) == 0);
+  return close(fd) == 0 && written;
 }
 
 // The reader opened as the picker opens it, with the picker's message when that fails.
@@ -71,11 +94,7 @@ int GcfExtract(const Args& args) {
   if (item.chain_goes_on) PrintLine("Warnning File May Be Incompleat", stderr);
 
   const std::string& out_path = args.words[2];
-  std::ofstream out(out_path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(item.bytes.data()),
-            static_cast<std::streamsize>(item.bytes.size()));
-  out.close();
-  if (!out) throw Error("Failed to write file \"" + out_path + "\"");
+  if (!WriteOver(out_path, item.bytes)) throw Error("Failed to write file \"" + out_path + "\"");
   return 0;
 }
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 #include <new>
@@ -34,6 +35,19 @@ uint32_t Word(const uint8_t* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
 
+// Reads `size` bytes at file offset `offset` into `to`; false when the file ends first.
+bool ReadAt(int fd, uint8_t* to, size_t size, uint64_t offset) {
+  while (size > 0) {
+    const ssize_t n = pread(fd, to, size, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    to += n;
+    size -= static_cast<size_t>(n);
+    offset += static_cast<uint64_t>(n);
+  }
+  return true;
+}
+
 }  // namespace
 
 GCF::~GCF() {
@@ -60,8 +74,8 @@ const char* GCF::GetItemName(uint32_t k) const {
   return reinterpret_cast<const char*>(names + Word(directory_entries + kDirectoryEntrySize * k));
 }
 
-const uint8_t* GCF::GetBlockData(uint32_t i) const {
-  return first_block + static_cast<uint32_t>(i * Word(data_block_header + 4));
+uint64_t GCF::GetBlockData(uint32_t i) const {
+  return first_block + uint64_t{i} * Word(data_block_header + 4);
 }
 
 bool GCF::MapFile(const std::string& path) {
@@ -77,17 +91,22 @@ bool GCF::MapFile(const std::string& path) {
   file_length = static_cast<uint32_t>(std::min<uint64_t>(static_cast<uint64_t>(info.st_size),
                                                          std::numeric_limits<uint32_t>::max()));
   void* mapped = mmap(nullptr, file_length, PROT_READ, MAP_SHARED, fd, 0);
-  ::close(fd);  // the mapping stays valid without the descriptor
-  if (mapped == MAP_FAILED) return false;
+  if (mapped == MAP_FAILED) {
+    ::close(fd);
+    return false;
+  }
   view = static_cast<const uint8_t*>(mapped);
+  file = fd;
   return true;
 }
 
 bool GCF::UnmapFile() {
   if (!IsOpen()) return false;
   const bool released = munmap(const_cast<uint8_t*>(view), file_length) == 0;
+  const bool closed = ::close(file) == 0;
   view = nullptr;
-  return released;
+  file = -1;
+  return released && closed;
 }
 
 bool GCF::FindSections() {
@@ -135,7 +154,7 @@ bool GCF::FindSections() {
     // Data block 0 must start inside the file (or right at its end, for a cache with no data).
     if (w2 > file_length) return false;
     data_block_header = p;
-    first_block = view + w2;
+    first_block = w2;
     return true;
   }
   return false;
@@ -216,23 +235,35 @@ ExtractedItem GCF::ExtractItem(int32_t block_entry) const {
   }
 
   // The chain is followed once per block of data, so a cycle cannot hold the loop. A block size
-  // that is not a positive signed number cannot carry any data.
+  // that is not a positive signed number cannot carry any data. Blocks that follow each other in
+  // the file are read with one call.
   const uint32_t block_size = Word(header + 32);
   const bool blocks_hold_data = static_cast<int32_t>(block_size) > 0;
   uint32_t block = Word(entry + 12);
   uint32_t done = 0;
+  uint64_t run_at = 0, run_size = 0;  // the blocks not read yet: file offset and bytes
+  const auto read_run = [&] {
+    if (!ReadAt(file, item.bytes.data() + done - run_size, run_size, run_at)) {
+      throw Error("GCF::ExtractItem (broken block chain)");
+    }
+  };
   while (done < size) {
     const uint64_t next_at = OffsetOf(fragmentation_map) + 4 * uint64_t(block);
     const uint32_t take = std::min(size - done, block_size);
-    const uint64_t data_at = OffsetOf(first_block) + uint64_t(block) * block_size;
+    const uint64_t data_at = GetBlockData(block);
     if (!blocks_hold_data || !IsValidBlock(block) || !Holds(next_at, 4) || !Holds(data_at, take)) {
       throw Error("GCF::ExtractItem (broken block chain)");
     }
-    const uint8_t* source = GetBlockData(block);
-    block = Word(view + next_at);
-    std::memcpy(item.bytes.data() + done, source, take);
+    if (data_at != run_at + run_size) {
+      read_run();
+      run_at = data_at;
+      run_size = 0;
+    }
+    run_size += take;
     done += take;
+    block = Word(view + next_at);
   }
+  read_run();
   item.chain_goes_on = size > 0 && IsValidBlock(block);
   return item;
 }

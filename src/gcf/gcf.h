@@ -20,7 +20,7 @@ struct ExtractedItem {
 };
 
 // Reader of a game cache file. The whole file is mapped read-only and its directory used in
-// place; nothing is copied but the bytes of an extracted item.
+// place; an extracted item's blocks, and nothing else of the data, are read from the file.
 //
 // Offsets in the cache are 32-bit: of a file larger than 4 GiB - 1 only the first 4 GiB - 1 bytes
 // are mapped and used.
@@ -38,10 +38,10 @@ class GCF {
   // False when not open (and then nothing changes); otherwise whether the view was released.
   bool Close();
 
-  // Unchecked, as they take indexes that come from the file itself: item k's NUL-terminated name
-  // and the start of data block i, both inside the mapping when the indexes are sound.
+  // Unchecked, as they take indexes that come from the file itself: item k's NUL-terminated name,
+  // inside the mapping when the index is sound, and the file offset where data block i starts.
   const char* GetItemName(uint32_t k) const;
-  const uint8_t* GetBlockData(uint32_t i) const;
+  uint64_t GetBlockData(uint32_t i) const;
 
   // The maps the picker offers, in block-entry order: first entries of their items, not flagged
   // 0x200F0000, with a name that ends in ".bsp". Entries whose item lies outside the directory,
@@ -67,6 +67,7 @@ class GCF {
   bool IsValidBlock(uint32_t v) const;
 
   const uint8_t* view = nullptr;  // the whole file, read-only; null while closed
+  int file = -1;                  // the file, open while the view is, for reading data blocks
   uint32_t file_length = 0;       // bytes mapped
   std::string file_name;          // path of the last successful Open
   // Sections, in file order, all inside the view. The headers of the fragmentation map and the
@@ -79,7 +80,7 @@ class GCF {
   const uint8_t* directory_entries = nullptr;
   const uint8_t* names = nullptr;
   const uint8_t* data_block_header = nullptr;
-  const uint8_t* first_block = nullptr;  // where data block 0 starts
+  uint64_t first_block = 0;  // file offset where data block 0 starts
 };
 
 }  // namespace tarnwick

@@ -57,19 +57,26 @@ const ConfigEntity* FindGroup(const Config& config, const std::string& class_nam
 
 namespace {
 
-// Decodes a lump of fixed-size records. Every record must end at least one byte before the end of
-// the file, so checking the last one settles them all (and bounds the allocation by the file).
-template <class T, class Decode>
-std::vector<T> ReadRecords(const BSPHeader& header, const std::vector<uint8_t>& file, Lump lump,
-                           int64_t record_size, const char* name, Decode decode) {
+// The number of records of a lump of fixed-size records. Every record must end at least one byte
+// before the end of the file, so checking the last one settles them all.
+int64_t CountRecords(const BSPHeader& header, const std::vector<uint8_t>& file, Lump lump,
+                     int64_t record_size, const char* name) {
   const LumpHeader& l = header.lumps[lump];
-  if (l.offset < 1 || l.size < 1) return {};
+  if (l.offset < 1 || l.size < 1) return 0;
   const int64_t count = l.size / record_size;
   if (l.offset + count * record_size >= static_cast<int64_t>(file.size())) {
     throw Error(std::string("BSPFile::BSPFile (") + name + " size check)");
   }
+  return count;
+}
+
+// Decodes a lump of fixed-size records, checked as above (which bounds the allocation by the file).
+template <class T, class Decode>
+std::vector<T> ReadRecords(const BSPHeader& header, const std::vector<uint8_t>& file, Lump lump,
+                           int64_t record_size, const char* name, Decode decode) {
+  const int64_t count = CountRecords(header, file, lump, record_size, name);
   std::vector<T> records(static_cast<size_t>(count));
-  const uint8_t* p = file.data() + l.offset;
+  const uint8_t* p = file.data() + header.lumps[lump].offset;
   for (T& record : records) {
     decode(record, p);
     p += record_size;
@@ -146,14 +153,9 @@ BSPFile::BSPFile(std::vector<uint8_t> raw_file_, const Config& config_)
     if (int64_t{l.offset} + l.size >= static_cast<int64_t>(f.size())) {
       throw Error("BSPFile::BSPFile (lightmap lumpsize to big)");
     }
-    lighting.assign(f.begin() + l.offset, f.begin() + l.offset + l.size);
+    lighting_size = l.size;
   }
-  texinfos = ReadRecords<TexInfo>(header, f, LUMP_TEXINFO, 40, "LUMP_TEXINFO",
-                                  [](TexInfo& t, const uint8_t* p) {
-                                    for (int a = 0; a < 8; ++a) t.axes[a] = ReadF32(p + 4 * a);
-                                    t.texture = ReadI32(p + 32);
-                                    t.flags = ReadI32(p + 36);
-                                  });
+  texinfo_count = static_cast<int32_t>(CountRecords(header, f, LUMP_TEXINFO, 40, "LUMP_TEXINFO"));
   textures = ReadTextures(header, f);
   planes =
       ReadRecords<Plane>(header, f, LUMP_PLANES, 20, "LUMP_PLANES", [](Plane& r, const uint8_t* p) {

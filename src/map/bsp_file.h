@@ -68,11 +68,6 @@ struct Model {
   int32_t first_face = 0, face_count = 0;
 };
 
-struct TexInfo {
-  std::array<float, 8> axes{};
-  int32_t texture = 0, flags = 0;
-};
-
 struct Texture {
   std::array<char, 17> name{};
   uint32_t width = 0, height = 0;
@@ -166,8 +161,10 @@ class BSPFile {
   std::vector<uint16_t> marksurfaces;
   std::vector<std::vector<SpawnPoint>> spawn_points;  // one list per spawn-point type
   std::vector<uint16_t> leaf_first_marksurface, leaf_marksurface_count;
-  std::vector<uint8_t> lighting;
-  std::vector<TexInfo> texinfos;
+  // The lighting and texinfo lumps are checked and measured; nothing reads their bytes, which stay
+  // in raw_file.
+  int32_t lighting_size = 0;
+  int32_t texinfo_count = 0;
   std::vector<Texture> textures;
   std::vector<Model> models;
   std::vector<Entity> entities;
@@ -183,6 +180,12 @@ class BSPFile {
 
 // The first group of `config` that lists `class_name`, or none.
 const ConfigEntity* FindGroup(const Config& config, const std::string& class_name);
+
+// The bytes of the map file at `path`, read once into the buffer a map takes over; nothing when it
+// is not a regular file that can be opened. Raises Error("Form1 (raw_file pointer = 0)") when no
+// buffer of its size can be had and Error("Form1 (could not read all of the file)") on a short
+// read.
+std::optional<std::vector<uint8_t>> ReadMapFile(const std::string& path);
 
 // The name of the side file that holds the entity lump saved beside `map_file_name`.
 std::string EntFileName(const std::string& map_file_name);

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 #include "error.h"
@@ -18,11 +19,15 @@ namespace {
 // Where the quoted value that follows the quoted `key` starts in `block`, or npos when the block
 // lacks the key. The key may stand anywhere, as a key or as a value.
 size_t FindValue(std::string_view block, std::string_view key) {
-  std::string quoted(1, '"');
-  quoted.append(key).push_back('"');
-  const size_t at = block.find(quoted);
+  // The name is looked for and its quotes checked, rather than the quoted name looked for: texts
+  // are full of quotes, and a search for one compares at each.
+  size_t at = block.find(key);
+  while (at != std::string_view::npos &&
+         (at == 0 || block[at - 1] != '"' || block.substr(at + key.size(), 1) != "\"")) {
+    at = block.find(key, at + 1);
+  }
   if (at == std::string_view::npos) return at;
-  const size_t quote = block.find('"', at + quoted.size());
+  const size_t quote = block.find('"', at + key.size() + 1);
   if (quote == std::string_view::npos) Fail("invalid ent");
   return quote + 1;
 }
@@ -155,8 +160,12 @@ void Entity::Read(const char* file_, int64_t& pos_, int64_t end_) {
   e.is_spawn_point = is_spawn_point;
   e.spawn_point_type = spawn_point_type;
   e.spawn_point_index = spawn_point_index;
-  for (int64_t p = pos_; p <= close; ++p) {
-    if (file_[p] != '\r') e.text += file_[p];
+  e.text.reserve(static_cast<size_t>(close - pos_ + 1));
+  for (int64_t p = pos_; p <= close; ++p) {  // the runs between carriage returns
+    const auto* cr = static_cast<const char*>(memchr(file_ + p, '\r', size_t(close + 1 - p)));
+    const int64_t run_end = cr ? cr - file_ : close + 1;
+    e.text.append(file_ + p, static_cast<size_t>(run_end - p));
+    p = run_end;
   }
   int64_t next = close;
   while (next < end_ && file_[next] != '{') ++next;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <climits>
 
@@ -59,16 +60,23 @@ class AtomicFile {
 
   bool is_open() const { return fd_ >= 0; }
 
-  // Writes all bytes, flushes them and puts the file in the target's place.
-  bool Commit(const uint8_t* data, size_t size) {
+  // Writes `size` bytes at file offset `offset`.
+  bool WriteAt(int64_t offset, const uint8_t* data, size_t size) {
     while (size > 0) {
-      const ssize_t n = write(fd_, data, size);
+      const ssize_t n = pwrite(fd_, data, size, offset);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) return false;
       data += n;
       size -= static_cast<size_t>(n);
+      offset += n;
     }
-    if (fsync(fd_) != 0) return false;
+    return true;
+  }
+
+  // Gives the file its final size (bytes never written read as zero), flushes it to the disk when
+  // `durable`, and puts it in the target's place.
+  bool Commit(int64_t size, bool durable) {
+    if (ftruncate(fd_, size) != 0 || (durable && fsync(fd_) != 0)) return false;
     const int fd = fd_;
     fd_ = -1;
     closed_ = true;
@@ -134,11 +142,19 @@ void BSPFile::SaveFile(const std::string& file_name) {
   const int64_t total = file_size + shift;
   if (total > INT32_MAX) throw Error("BSPFile::SaveFile (write file incompleat)");
 
+  // Every piece goes straight from where it is kept to its place in the file, the entity lump
+  // first, then the other lumps in index order and the header last: where damaged lumps overlap,
+  // the later one wins, and nothing overwrites the header.
+  const auto put = [&map_file](int64_t offset, const uint8_t* data, int64_t size) {
+    if (!map_file.WriteAt(offset, data, static_cast<size_t>(size))) {
+      throw Error("BSPFile::SaveFile (write file incompleat)");
+    }
+  };
+  const auto* lump_bytes = reinterpret_cast<const uint8_t*>(lump.data());
+  put(offset0, lump_bytes, new_size0);
   BSPHeader out;
   out.version = header.version;
   out.lumps[LUMP_ENTITIES] = {static_cast<int32_t>(offset0), static_cast<int32_t>(new_size0)};
-  std::vector<uint8_t> buffer(static_cast<size_t>(total), 0);
-  std::copy(lump.begin(), lump.end(), buffer.begin() + offset0);
   for (int k = 1; k < LUMP_COUNT; ++k) {
     const LumpHeader& old = header.lumps[k];
     const int64_t offset = in_place && old.offset > old0.offset ? old.offset + shift : old.offset;
@@ -146,18 +162,17 @@ void BSPFile::SaveFile(const std::string& file_name) {
     if (old.offset < 1 || old.size < 1) continue;
     // Lumps the loader never checked are copied only as far as they lie in both files.
     const int64_t length = std::min({int64_t{old.size}, file_size - old.offset, total - offset});
-    if (length > 0 && offset >= 0) {
-      std::copy_n(raw_file.begin() + old.offset, length, buffer.begin() + offset);
-    }
+    if (length > 0 && offset >= 0) put(offset, raw_file.data() + old.offset, length);
   }
-  out.WriteFile(buffer.data());  // last, so that no damaged lump can overwrite it
-
-  if (!map_file.Commit(buffer.data(), buffer.size())) {
-    throw Error("BSPFile::SaveFile (write file incompleat)");
-  }
+  std::array<uint8_t, kHeaderSize> header_bytes{};
+  out.WriteFile(header_bytes.data());
+  put(0, header_bytes.data(), kHeaderSize);
+  if (!map_file.Commit(total, true)) throw Error("BSPFile::SaveFile (write file incompleat)");
+  // The side file holds nothing the map does not, so it is not worth a second wait for the disk;
+  // it still replaces the old one only once it is written whole.
   AtomicFile ent_file(EntFileName(file_name));
-  if (!ent_file.is_open() ||
-      !ent_file.Commit(reinterpret_cast<const uint8_t*>(lump.data()), lump.size())) {
+  if (!ent_file.is_open() || !ent_file.WriteAt(0, lump_bytes, lump.size()) ||
+      !ent_file.Commit(static_cast<int64_t>(lump.size()), false)) {
     throw Error("BSPFile::SaveFile (could not write ent file)");
   }
 }

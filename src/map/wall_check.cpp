@@ -2,11 +2,15 @@
 // cube: anything drawn in the pass that reaches into the volume is a hit.
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <array>
+#include <cmath>
+#include <numbers>
 #include <vector>
 
 #include "map/bsp_file.h"
 #include "map/view.h"
+#include "map/wall_cells.h"
 
 namespace tarnwick {
 namespace {
@@ -35,9 +39,10 @@ void DrawSolidCube(const SpawnPoint& spawn_point, float h) {
 }
 
 // One selection pass for `spawn_point`: the cubes of every spawn point of `map` but `skip`, then
-// the display lists that are not 0. The selection buffer must be set.
+// whatever `draw_walls` draws. The selection buffer must be set.
+template <class DrawWalls>
 void CheckOne(const BSPFile& map, SpawnPoint& spawn_point, const SpawnPoint* skip,
-              float min_distance, GLuint list_a, GLuint list_b) {
+              float min_distance, DrawWalls draw_walls) {
   const float h = min_distance / 2;
   spawn_point.blocked = 0;
   // Faces inside the volume count whichever way they face; the sides of a neighbour's cube are
@@ -61,8 +66,7 @@ void CheckOne(const BSPFile& map, SpawnPoint& spawn_point, const SpawnPoint* ski
       if (&other != skip) DrawSolidCube(other, h);
     }
   }
-  if (list_a != 0) glCallList(list_a);
-  if (list_b != 0) glCallList(list_b);
+  draw_walls();
   if (glRenderMode(GL_RENDER) > 0) spawn_point.blocked = 1;
   glPopAttrib();
 }
@@ -77,14 +81,30 @@ void BSPFile::WallCheck(float min_distance, uint32_t list_a, uint32_t list_b) {
   glSelectBuffer(static_cast<GLsizei>(selection_buffer.size()), selection_buffer.data());
   for (std::vector<SpawnPoint>& type : spawn_points) {
     for (SpawnPoint& spawn_point : type) {
-      CheckOne(*this, spawn_point, &spawn_point, min_distance, list_a, list_b);
+      CheckOne(*this, spawn_point, &spawn_point, min_distance, [&] {
+        if (list_a != 0) glCallList(list_a);
+        if (list_b != 0) glCallList(list_b);
+      });
     }
   }
 }
 
 void BSPFile::CheckSpawnPoint(SpawnPoint& spawn_point, float min_distance) const {
   glSelectBuffer(static_cast<GLsizei>(selection_buffer.size()), selection_buffer.data());
-  CheckOne(*this, spawn_point, nullptr, min_distance, 0, 0);
+  CheckOne(*this, spawn_point, nullptr, min_distance, [] {});
+}
+
+void WallCells::WallCheck(BSPFile& map, float min_distance) const {
+  glSelectBuffer(static_cast<GLsizei>(selection_buffer.size()), selection_buffer.data());
+  // The test volume is the cube turned by the spawn point's yaw, which reaches no further across
+  // than its diagonal. A size of 0 leaves OpenGL's unit cube as the volume.
+  const double h = std::max(std::abs(min_distance / 2.0), 1.0);
+  for (std::vector<SpawnPoint>& type : map.spawn_points) {
+    for (SpawnPoint& spawn_point : type) {
+      CheckOne(map, spawn_point, &spawn_point, min_distance,
+               [&] { CallCells(ViewOrigin(spawn_point), h * std::numbers::sqrt2, h); });
+    }
+  }
 }
 
 }  // namespace tarnwick

@@ -100,6 +100,13 @@ TEST_F(AppSpawnEditor, TheCubeSizeSetsTheSpacingCheckAndTheWallCheckFindsWallsUn
   EXPECT_TRUE(Frame(form).Near(kRed, -10, -110, -50));
   form.SPosZEdit->SetText("-49");  // the spacing check replaces the wall findings
   EXPECT_EQ(Blocked(), ".....");
+  ShowTab(2);  // the wall check follows the entities: an illusionary door is no wall
+  Search("func_door", 3);
+  SetText({"{", "\"classname\" \"func_illusionary\"", "\"model\" \"*1\"", "}"});
+  form.ScanEntityClick();
+  ShowTab(0);
+  form.SPWallCheckClick();
+  EXPECT_EQ(Blocked(), ".x...");
 }
 
 }  // namespace tarnwick::test

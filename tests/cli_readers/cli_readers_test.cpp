@@ -52,9 +52,9 @@ TEST_F(CliReaders, ListAndShowDefinitionsListAndExtractMaps) {
   EXPECT_EQ(Run({"gcf-list", cache}), "0|0 0 de_first.bsp\n1 2 de_second.bsp\n|");
   EXPECT_EQ(Run({"gcf-extract", cache, "0", Path("first.bsp")}), "0||");
   EXPECT_EQ(ReadFileBytes(Path("first.bsp")), first);
-  EXPECT_EQ(Run({"gcf-extract", cache, "1", Path("second.bsp")}),
+  EXPECT_EQ(Run({"gcf-extract", cache, "1", Path("first.bsp")}),  // over the longer first map
             "0||Warnning File May Be Incompleat\n");
-  EXPECT_EQ(ReadFileBytes(Path("second.bsp")), second);
+  EXPECT_EQ(ReadFileBytes(Path("first.bsp")), second);
   const std::string failed = "1||Failed to open file\nIf steam is open close\nit and try again\n";
   WriteFileBytes(Path("map.gcf"), std::vector<uint8_t>(4096, 7));
   EXPECT_EQ(Run({"gcf-list", Path("map.gcf")}), failed);

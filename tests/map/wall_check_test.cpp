@@ -7,6 +7,7 @@
 
 #include "map/gl_drawing.h"
 #include "map/offscreen_gl.h"
+#include "map/wall_cells.h"
 #include "map_test_util.h"
 
 namespace tarnwick::test {
@@ -19,15 +20,27 @@ const std::string kTurned =
 class WallCheckTest : public ::testing::Test {
  protected:
   // The marks of the map's spawn points, type by type, after a check with cube side `size`
-  // against the map's filled faces passed as list 'a' or 'b', or against none.
+  // against the map's filled faces passed as list 'a' or 'b', against its walls (the filled faces
+  // and the solid brush entities) as two whole lists 'w' or as wall cells 'c', or against none.
   Marks Check(BSPFile& map, float size, char list = ' ') {
-    const GLuint polys = glGenLists(1);
-    glNewList(polys, GL_COMPILE);
+    const GLuint polys = glGenLists(2);
     GLDrawing drawing;
+    glNewList(polys, GL_COMPILE);
     map.DrawPolys(drawing);
     glEndList();
-    map.WallCheck(size, list == 'a' ? polys : 0, list == 'b' ? polys : 0);
-    glDeleteLists(polys, 1);
+    glNewList(polys + 1, GL_COMPILE);
+    map.DrawEntFaces(drawing, true);
+    glEndList();
+    if (list == 'c') {
+      WallCells cells;
+      cells.Compile(map);
+      cells.WallCheck(map, size);
+      cells.Release();
+    } else {
+      const GLuint solid = list == 'w' ? polys + 1 : 0;
+      map.WallCheck(size, list == 'a' || list == 'w' ? polys : 0, list == 'b' ? polys : solid);
+    }
+    glDeleteLists(polys, 2);
     Marks marks;
     for (const auto& type : map.spawn_points) {
       for (const SpawnPoint& sp : type) marks.push_back(sp.blocked);
@@ -87,6 +100,53 @@ TEST_F(WallCheckTest, TestVolumeIsTheDrawnCubeAtEveryYaw) {
     BSPFile two =
         Room(kTurned + Spawn("info_player_start", "60 " + std::to_string(side * 105) + " 0"));
     EXPECT_EQ(Check(two, 90), (Marks{blocked, blocked}));
+  }
+}
+
+TEST_F(WallCheckTest, WallCellsGiveTheAnswersOfTheWholeLists) {
+  // A hall over several cells, with world pillars, a solid door, a brush of no group moved by its
+  // origin and an illusionary brush, some across the cells' borders. Spawn points stand all over
+  // it, of every type and of yaws that are not all multiples of 45: inside brushes, touching
+  // walls, free.
+  BspBuilder b;
+  b.AddBox({-1200, -300, 0}, {1200, 300, 256}, true);
+  b.AddBox({-700, -100, 0}, {-660, 100, 256}, false);
+  b.AddBox({330, 150, 0}, {345, 260, 200}, false);
+  b.AddBox({340, 90, 50}, {360, 110, 70}, false);  // in the cell beyond x = 336
+  b.AddModel();
+  for (const auto& [low, high] : {std::pair<V3, V3>{{-200, -40, 0}, {-150, 40, 100}},
+                                  {{0, 0, 0}, {60, 60, 60}},
+                                  {{800, -50, 0}, {900, 50, 100}}}) {
+    b.AddBox(low, high, false);
+    b.AddModel();
+  }
+  std::string entities =
+      kWorld + Block({{"classname", "func_door"}, {"model", "*1"}}) +
+      Block({{"classname", "func_train"}, {"model", "*2"}, {"origin", "600 -200 0"}}) +
+      Block({{"classname", "func_illusionary"}, {"model", "*3"}}) +
+      Spawn("info_player_start", "-175 0 50") + Spawn("info_player_start", "630 -170 45") +
+      // Only the turned cube's corner reaches across the border to the small box.
+      Block({{"classname", "info_player_start"}, {"origin", "302 100 60"}, {"angle", "45"}});
+  const std::string types[] = {"info_player_start", "info_player_deathmatch", "info_player_coop"};
+  int k = 0;
+  for (int x = -1150; x <= 1150; x += 115) {
+    for (const int y : {-270, -20, 230}) {
+      for (const int z : {45, 150}) {
+        const std::string origin =
+            std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(z);
+        const std::string yaw = std::to_string(std::array{0, 30, 45, 100, 217, 333}[k % 6]);
+        entities += Block({{"classname", types[k++ % 3]}, {"origin", origin}, {"angle", yaw}});
+      }
+    }
+  }
+  b.SetEntities(entities);
+  BSPFile map(b.Build(), config);
+  for (const float size : {60.f, 90.f}) {
+    const Marks whole = Check(map, size, 'w');
+    EXPECT_EQ(Check(map, size, 'c'), whole) << size;
+    const auto blocked = std::count(whole.begin(), whole.end(), 1u);
+    EXPECT_GT(blocked, 0) << size;
+    EXPECT_LT(blocked, static_cast<long>(whole.size())) << size;
   }
 }
 
