@@ -45,7 +45,7 @@ void BM_PolysFrameAgainstReplay(benchmark::State& state) {
   Clock::duration frame{}, replay{};
   for (auto _ : state) {
     const Clock::time_point start = Clock::now();
-    form->RenderView();
+    form->DrawFrame();
     glFinish();
     const Clock::time_point middle = Clock::now();
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -88,14 +88,9 @@ void BM_WallCheck(benchmark::State& state) {
 }
 
 BENCHMARK(BM_LoadFile)->Unit(benchmark::kMillisecond);
-<<<<<<< HEAD
 BENCHMARK(BM_DrawFrame)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WallCheck)->Unit(benchmark::kMillisecond);
-=======
-BENCHMARK(BM_RenderView)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PolysFrameAgainstReplay)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_WallCheck)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
->>>>>>> issue13
 
 }  // namespace
 
