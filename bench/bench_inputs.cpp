@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "error.h"
+#include "base/error.h"
 #include "map/bsp_file.h"
 #include "support/gcf_writer.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "map/offscreen_gl.h"
 #include "map/spawn_planner.h"
+#include "map_gl/offscreen_gl.h"
 #include "support/bsp_builder.h"
 #include "support/spawn_plan_check.h"
 

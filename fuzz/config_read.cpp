@@ -1,8 +1,8 @@
 // Any bytes as Config.cfg.
 #include <sstream>
 
+#include "base/error.h"
 #include "config/config.h"
-#include "error.h"
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "error.h"
+#include "base/error.h"
 #include "fuzz_maps.h"
 #include "fuzz_support.h"
 #include "map/bsp_file.h"

@@ -1,6 +1,6 @@
 // Any bytes as an FGD file, then every way the editor shows it: the list of classes, each
 // definition's lines and a lookup of each name.
-#include "error.h"
+#include "base/error.h"
 #include "fgd/fgd_file.h"
 #include "fuzz_support.h"
 

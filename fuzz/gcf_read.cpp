@@ -1,5 +1,5 @@
 // Any bytes as a game cache file: opened, its maps listed, and every listed map extracted.
-#include "error.h"
+#include "base/error.h"
 #include "fuzz_support.h"
 #include "gcf/gcf.h"
 

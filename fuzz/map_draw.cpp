@@ -2,7 +2,7 @@
 // every index a face or model takes from the file is followed.
 #include <optional>
 
-#include "error.h"
+#include "base/error.h"
 #include "fuzz_maps.h"
 #include "fuzz_support.h"
 #include "map/bsp_file.h"

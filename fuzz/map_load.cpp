@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <optional>
 
-#include "error.h"
+#include "base/error.h"
 #include "fuzz_maps.h"
 #include "fuzz_support.h"
 #include "map/bsp_file.h"

@@ -1,7 +1,7 @@
 // The entity text editor: search by class name, edit the text, apply, new and delete, with the
 // class's definition from an FGD file beside it.
 #include "app/main_window.h"
-#include "error.h"
+#include "base/error.h"
 #include "fgd/fgd_file.h"
 
 namespace tarnwick {

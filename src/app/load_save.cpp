@@ -2,8 +2,8 @@
 #include <GL/gl.h>
 
 #include "app/main_window.h"
-#include "error.h"
-#include "map/gl_drawing.h"
+#include "base/error.h"
+#include "map_gl/gl_drawing.h"
 
 namespace tarnwick {
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "error.h"
+#include "base/error.h"
 #include "web/help_window.h"
 
 namespace tarnwick {

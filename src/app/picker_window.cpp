@@ -1,7 +1,7 @@
 #include "app/picker_window.h"
 
 #include "app/main_window.h"
-#include "error.h"
+#include "base/error.h"
 
 namespace tarnwick {
 

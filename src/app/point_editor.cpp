@@ -1,6 +1,6 @@
 // The point editor: any entity with a position, listed by class.
 #include "app/main_window.h"
-#include "error.h"
+#include "base/error.h"
 #include "map/editing.h"
 
 namespace tarnwick {

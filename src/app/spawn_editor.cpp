@@ -1,6 +1,6 @@
 // The spawn-point editor and the bottom-panel handlers it shares with the point editor.
 #include "app/main_window.h"
-#include "error.h"
+#include "base/error.h"
 #include "map/editing.h"
 
 namespace tarnwick {

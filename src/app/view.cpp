@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "app/main_window.h"
-#include "map/gl_drawing.h"
+#include "map_gl/gl_drawing.h"
 
 namespace tarnwick {
 

@@ -3,11 +3,11 @@
 #include <charconv>
 #include <cstdio>
 
-#include "cli/commands.h"
+#include "commands.h"
 #include "config/config.h"
 #include "map/bsp_file.h"
-#include "map/offscreen_gl.h"
-#include "map/wall_cells.h"
+#include "map_gl/offscreen_gl.h"
+#include "map_gl/wall_cells.h"
 
 namespace tarnwick::cli {
 namespace {

@@ -2,9 +2,9 @@
 #include <charconv>
 #include <functional>
 
-#include "cli/commands.h"
+#include "base/error.h"
+#include "commands.h"
 #include "config/config.h"
-#include "error.h"
 #include "map/bsp_file.h"
 #include "map/editing.h"
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "cli/commands.h"
-#include "error.h"
+#include "base/error.h"
+#include "commands.h"
 
 namespace {
 

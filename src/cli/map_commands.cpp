@@ -6,9 +6,9 @@
 #include <fstream>
 #include <memory>
 
-#include "cli/commands.h"
+#include "base/error.h"
+#include "commands.h"
 #include "config/config.h"
-#include "error.h"
 #include "map/bsp_file.h"
 
 namespace tarnwick::cli {

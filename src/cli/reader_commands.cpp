@@ -7,8 +7,8 @@
 #include <charconv>
 #include <cstdio>
 
-#include "cli/commands.h"
-#include "error.h"
+#include "base/error.h"
+#include "commands.h"
 #include "fgd/fgd_file.h"
 #include "gcf/gcf.h"
 

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string_view>
 
-#include "error.h"
+#include "base/error.h"
 
 namespace tarnwick {
 namespace {

@@ -7,7 +7,7 @@
 #include <limits>
 #include <memory>
 
-#include "error.h"
+#include "base/error.h"
 
 namespace tarnwick {
 namespace {

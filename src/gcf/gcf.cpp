@@ -11,7 +11,7 @@
 #include <limits>
 #include <new>
 
-#include "error.h"
+#include "base/error.h"
 
 namespace tarnwick {
 namespace {

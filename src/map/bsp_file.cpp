@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <climits>
 
-#include "error.h"
-#include "map/bytes.h"
+#include "base/bytes.h"
+#include "base/error.h"
 
 namespace tarnwick {
 

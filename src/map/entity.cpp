@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "error.h"
+#include "base/error.h"
 
 namespace tarnwick {
 namespace {

@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <new>
 
-#include "error.h"
+#include "base/error.h"
 #include "map/bsp_file.h"
 
 namespace tarnwick {

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <climits>
 
-#include "error.h"
+#include "base/error.h"
 #include "map/bsp_file.h"
 
 namespace tarnwick {

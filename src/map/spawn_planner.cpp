@@ -9,7 +9,7 @@
 #include <span>
 #include <unordered_map>
 
-#include "error.h"
+#include "base/error.h"
 
 namespace tarnwick {
 namespace {

@@ -1,6 +1,6 @@
 #include "map/spawn_point.h"
 
-#include "error.h"
+#include "base/error.h"
 #include "map/entity.h"
 
 namespace tarnwick {

@@ -7,7 +7,7 @@
 #include <regex>
 #include <sstream>
 
-#include "error.h"
+#include "base/error.h"
 
 namespace tarnwick {
 namespace {

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "error.h"
+#include "base/error.h"
 
 namespace tarnwick {
 namespace {

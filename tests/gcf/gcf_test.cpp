@@ -6,8 +6,8 @@
 #include <filesystem>
 #include <map>
 
+#include "base/error.h"
 #include "config/config.h"
-#include "error.h"
 #include "map/bsp_file.h"
 #include "support/bsp_builder.h"
 #include "support/gcf_writer.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
-#include "error.h"
+#include "base/error.h"
 #include "map/bsp_file.h"
 #include "support/bsp_builder.h"
 

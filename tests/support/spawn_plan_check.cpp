@@ -10,7 +10,7 @@
 #include <numbers>
 #include <vector>
 
-#include "map/gl_drawing.h"
+#include "map_gl/gl_drawing.h"
 
 namespace tarnwick::test {
 namespace {

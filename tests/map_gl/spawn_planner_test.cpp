@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "map/offscreen_gl.h"
+#include "map_gl/offscreen_gl.h"
 #include "map_test_util.h"
 #include "support/spawn_plan_check.h"
 

@@ -1,4 +1,4 @@
-#include "map/gl_drawing.h"
+#include "map_gl/gl_drawing.h"
 
 #include <GL/gl.h>
 

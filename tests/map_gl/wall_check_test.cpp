@@ -5,9 +5,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "map/gl_drawing.h"
-#include "map/offscreen_gl.h"
-#include "map/wall_cells.h"
+#include "map_gl/gl_drawing.h"
+#include "map_gl/offscreen_gl.h"
+#include "map_gl/wall_cells.h"
 #include "map_test_util.h"
 
 namespace tarnwick::test {

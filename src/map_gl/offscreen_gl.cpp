@@ -1,9 +1,10 @@
-#include "map/offscreen_gl.h"
+#include "map_gl/offscreen_gl.h"
 
+#include <EGL/egl.h>
 #include <EGL/eglext.h>
 #include <GL/gl.h>
 
-#include "error.h"
+#include "base/error.h"
 
 namespace tarnwick {
 

@@ -12,7 +12,7 @@
 #include "fgd/fgd_file.h"
 #include "gcf/gcf.h"
 #include "map/bsp_file.h"
-#include "map/wall_cells.h"
+#include "map_gl/wall_cells.h"
 #include "ui/ui.h"
 
 namespace tarnwick {

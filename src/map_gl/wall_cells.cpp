@@ -1,6 +1,6 @@
 // The wall cells: the wall faces recorded from the map's drawings, sorted into a coarse grid and
 // compiled into one display list per cell.
-#include "map/wall_cells.h"
+#include "map_gl/wall_cells.h"
 
 #include <GL/gl.h>
 

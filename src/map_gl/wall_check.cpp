@@ -10,7 +10,7 @@
 
 #include "map/bsp_file.h"
 #include "map/view.h"
-#include "map/wall_cells.h"
+#include "map_gl/wall_cells.h"
 
 namespace tarnwick {
 namespace {

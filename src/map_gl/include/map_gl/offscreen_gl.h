@@ -1,7 +1,5 @@
 #pragma once
 
-#include <EGL/egl.h>
-
 namespace tarnwick {
 
 // A compatibility-profile OpenGL context on a small off-screen surface, current for its whole
@@ -20,9 +18,10 @@ class OffscreenGL {
   bool Create();
   void Release();
 
-  EGLDisplay display_ = EGL_NO_DISPLAY;
-  EGLSurface surface_ = EGL_NO_SURFACE;
-  EGLContext context_ = EGL_NO_CONTEXT;
+  // The EGL handles, which are pointers; null while there is none.
+  void* display_ = nullptr;
+  void* surface_ = nullptr;
+  void* context_ = nullptr;
 };
 
 }  // namespace tarnwick
