@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   Entity& added = map.entities.back();
   const std::string unmoved = added.text;
-  added.origin = {136.3f, 200.25f, -0.0f};
+  added.origin = {136.3f, -200.25f, 0.0f};
   added.angles = {15, 0, -22.5f};
   added.angle = 0.5f;
   for (int32_t i = 0; i < map.GetEntityCount(); ++i) map.WriteBack(i);

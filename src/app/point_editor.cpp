@@ -35,7 +35,7 @@ void TForm1::EntityTypeComboBoxChange() {
   for (int32_t i = 0; i < bsp_file->GetEntityCount(); ++i) {
     const Entity& e = bsp_file->entities[i];
     if (e.class_name != name || !e.has_origin) continue;
-    EntityListBox->Add(ListItem(i + 1, MapOrigin(e)));
+    EntityListBox->Add(ListItem(i + 1, e.origin));
     if (point_count == static_cast<int32_t>(point_entitys.size())) {
       point_entitys.resize(point_count + 500, -1);
     }

@@ -65,7 +65,7 @@ void TForm1::SpawnPointBoxChange() {
 // Writes the four fields from the selected entity, or "error" where there is nothing to show.
 void TForm1::ShowSelectedEntity(bool always_show_yaw) {
   const Entity* e = SelectedEntity();
-  const auto origin = e ? MapOrigin(*e) : std::array<float, 3>{};
+  const auto origin = e ? e->origin : std::array<float, 3>{};
   SPosXEdit->SetText(e ? Format2(origin[0]) : "error");
   SPosYEdit->SetText(e ? Format2(origin[1]) : "error");
   SPosZEdit->SetText(e ? Format2(origin[2]) : "error");
@@ -121,7 +121,7 @@ void TForm1::SPosEditChange(int axis) {
   const int32_t index = SelectedEntityIndex();
   float value;
   if (index >= 0 && ui::StrToFloat((this->*kEdits[axis])->Text(), value)) {
-    std::array<float, 3> position = MapOrigin(bsp_file->entities[index]);
+    std::array<float, 3> position = bsp_file->entities[index].origin;
     position[axis] = value;
     MoveEntity(*bsp_file, index, position);
   }
@@ -144,7 +144,7 @@ void TForm1::SPAngleEditYChange() {
 void TForm1::MoveHearClick() {
   if (!bsp_file) return;
   if (const Entity* e = SelectedEntity()) {
-    camera_pos = MapOrigin(*e);
+    camera_pos = e->origin;
     if (e->has_angles) camera_yaw = e->angles[2] - 90;
     if (e->has_angle) camera_yaw = e->angle - 90;
     RenderView();

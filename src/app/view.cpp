@@ -135,13 +135,15 @@ void TForm1::DrawFrame() {
   glTranslatef(0, 0, view_offset);
   glRotatef(camera_pitch, 1, 0, 0);
   glRotatef(camera_yaw, 0, 0, 1);
-  glTranslatef(-x, y, z);
-  const GLfloat lamp[] = {x, -y, -z, 1};
+  TurnMapToView();
+  glTranslatef(-x, -y, -z);
+  const GLfloat lamp[] = {x, y, z, 1};
   glLightfv(GL_LIGHT0, GL_POSITION, lamp);
+  // The sun's direction on the map.
   const double a = 2.5132742, b = 3.7699113;
   const GLfloat sun[] = {static_cast<GLfloat>(std::sin(b) * std::cos(a)),
-                         static_cast<GLfloat>(std::sin(b) * std::sin(a)),
-                         static_cast<GLfloat>(std::cos(b)), 0};
+                         static_cast<GLfloat>(-std::sin(b) * std::sin(a)),
+                         static_cast<GLfloat>(-std::cos(b)), 0};
   const GLfloat sun2[] = {-sun[0], -sun[1], -sun[2], 0};
   glLightfv(GL_LIGHT1, GL_POSITION, sun);
   glLightfv(GL_LIGHT2, GL_POSITION, sun2);
@@ -181,23 +183,23 @@ void TForm1::DrawFrame() {
           const Entity& e = *p;
           glPushMatrix();
           glTranslatef(e.origin[0], e.origin[1], e.origin[2]);
-          if (e.has_angles) glRotatef(-(e.angles[2] - 90), 0, 0, 1);
-          if (e.has_angle) glRotatef(-(e.angle - 90), 0, 0, 1);
+          if (e.has_angles) glRotatef(e.angles[2] - 90, 0, 0, 1);
+          if (e.has_angle) glRotatef(e.angle - 90, 0, 0, 1);
           if (e.has_angles || e.has_angle) {
             k == selected ? glColor3ub(125, 125, 0) : glColor3ub(125, 0, 125);
             glBegin(GL_LINES);
-            glVertex3f(0, -25, 0);
+            glVertex3f(0, 25, 0);
             glVertex3f(0, 0, 0);
             glEnd();
           }
           glPopMatrix();
         }
         glPushMatrix();
-        glTranslatef(x, -y, -z);
-        glRotatef(-camera_yaw, 0, 0, 1);
+        glTranslatef(x, y, z);
+        glRotatef(camera_yaw, 0, 0, 1);
         glColor3ub(0, 125, 0);
         glBegin(GL_LINES);
-        glVertex3f(0, -25, 0);
+        glVertex3f(0, 25, 0);
         glVertex3f(0, 0, 0);
         glEnd();
         glPopMatrix();
@@ -209,7 +211,7 @@ void TForm1::DrawFrame() {
           }
         }
         glColor3ub(0, 255, 0);
-        glVertex3f(x, -y, -z);
+        glVertex3f(x, y, z);
         glEnd();
       }
       switch (DrawModeComboBox->ItemIndex()) {

@@ -358,7 +358,7 @@ void BSPFile::AddSpawnPoint(int32_t type, const SpawnPoint& spawn_point) {
   Entity e;
   e.class_name = config.spawn_point_entity[type];
   e.has_origin = e.has_angles = true;
-  e.origin = {spawn_point.origin[0], -spawn_point.origin[1], -spawn_point.origin[2]};
+  e.origin = spawn_point.origin;
   e.angles = spawn_point.angles;
   e.text =
       "{\n\"origin\" \"0 0 0\"\n\"angles\" \"0 0 0\"\n\"classname\" \"" + e.class_name + "\"\n}\n";

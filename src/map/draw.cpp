@@ -6,13 +6,11 @@
 
 #include "base/error.h"
 #include "map/bsp_file.h"
-#include "map/view.h"
 
 namespace tarnwick {
 namespace {
 
-void EmitVertex(Drawing& drawing, const VertexPoint& map_point) {
-  const VertexPoint v = ToView(map_point);
+void EmitVertex(Drawing& drawing, const VertexPoint& v) {
   drawing.Vertex(v.x, v.y, v.z);
 }
 
@@ -32,7 +30,7 @@ void EmitPolygon(Drawing& drawing, const std::vector<VertexPoint>& corners) {
 // The plane's normal, turned round for a face that looks against it.
 void EmitNormal(Drawing& drawing, const BSPFile& map, const Face& face) {
   const VertexPoint& n = map.planes[face.plane].normal;
-  const VertexPoint v = ToView(face.side == 0 ? n : -n);
+  const VertexPoint v = face.side == 0 ? n : -n;
   drawing.Normal(v.x, v.y, v.z);
 }
 
@@ -160,29 +158,28 @@ std::optional<std::array<VertexPoint, 2>> BSPFile::ModelBounds(int32_t model) co
 
 void SpawnPoint::Draw(Drawing& drawing, float min_distance) const {
   const float h = min_distance / 2;
-  const VertexPoint at = ToView({origin[0], origin[1], origin[2]});
   drawing.PushMatrix();
-  drawing.Translate(at.x, at.y, at.z);
-  drawing.Rotate(-yaw(), 0, 0, 1);
+  drawing.Translate(origin[0], origin[1], origin[2]);
+  drawing.Rotate(yaw(), 0, 0, 1);
   drawing.Begin(Primitive::Lines);
-  // The top and bottom squares, corner to corner round each.
-  const float square[4][2] = {{h, h}, {-h, h}, {-h, -h}, {h, -h}};
-  for (const float z : {h, -h}) {
+  // The bottom and top squares, corner to corner round each.
+  const float square[4][2] = {{h, -h}, {-h, -h}, {-h, h}, {h, h}};
+  for (const float z : {-h, h}) {
     for (int c = 0; c < 4; ++c) {
       drawing.Vertex(square[c][0], square[c][1], z);
       drawing.Vertex(square[(c + 1) % 4][0], square[(c + 1) % 4][1], z);
     }
   }
   for (const auto& corner : square) {
-    drawing.Vertex(corner[0], corner[1], h);
     drawing.Vertex(corner[0], corner[1], -h);
+    drawing.Vertex(corner[0], corner[1], h);
   }
   // The arrow: a shaft through the centre and two barbs meeting at the tip on +x.
   drawing.Vertex(h, 0, 0);
   drawing.Vertex(-h, 0, 0);
-  drawing.Vertex(0, h, 0);
-  drawing.Vertex(h, 0, 0);
   drawing.Vertex(0, -h, 0);
+  drawing.Vertex(h, 0, 0);
+  drawing.Vertex(0, h, 0);
   drawing.Vertex(h, 0, 0);
   drawing.End();
   drawing.PopMatrix();

@@ -2,12 +2,8 @@
 
 namespace tarnwick {
 
-std::array<float, 3> MapOrigin(const Entity& entity) {
-  return {entity.origin[0], -entity.origin[1], -entity.origin[2]};
-}
-
 void MoveEntity(BSPFile& map, int32_t index, const std::array<float, 3>& position) {
-  map.entities.at(static_cast<size_t>(index)).origin = {position[0], -position[1], -position[2]};
+  map.entities.at(static_cast<size_t>(index)).origin = position;
   map.WriteBack(index);
 }
 

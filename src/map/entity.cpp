@@ -197,7 +197,7 @@ void Entity::Read(const char* file_, int64_t& pos_, int64_t end_) {
   e.class_name = text_value(class_value);
 
   if (const auto v = ReadNumberValue<3>(bytes, block, "origin"); v.found) {
-    e.origin = {v.numbers[0], -v.numbers[1], -v.numbers[2]};
+    e.origin = v.numbers;
     e.has_origin = true;
   }
   if (const auto v = ReadNumberValue<3>(bytes, block, "angles"); v.found) {
@@ -226,7 +226,7 @@ void Entity::WriteBack() {
   std::string result = text;
   size_t close = static_cast<size_t>(brace);
   try {
-    Rewrite<3>(result, close, "origin", {origin[0], -origin[1], -origin[2]});
+    Rewrite<3>(result, close, "origin", origin);
     Rewrite<3>(result, close, "angles", {angles[0], angles[2], angles[1]});
     Rewrite<1>(result, close, "angle", {angle});
   } catch (const Error&) {

@@ -191,7 +191,7 @@ std::vector<Polygon> Walls(const BSPFile& map) {
   }
   const auto add_entity = [&](int32_t k) {
     const Entity& e = map.entities[k];
-    const Vec offset = e.has_origin ? Vec{e.origin[0], -e.origin[1], -e.origin[2]} : Vec{};
+    const Vec offset = e.has_origin ? Vec{e.origin[0], e.origin[1], e.origin[2]} : Vec{};
     const BSPFile::FaceRange range = map.ModelFaces(map.ModelOf(e)).value_or(BSPFile::FaceRange{});
     for (int64_t f = range.first; f < range.end; ++f) add(f, offset);
   };

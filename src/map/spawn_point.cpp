@@ -11,7 +11,7 @@ void SpawnPoint::Read(Entity& entity_, int32_t entity_index, int32_t type, int32
   entity_.spawn_point_type = type;
   entity_.spawn_point_index = index;
   RequireOrigin(entity_);
-  origin = {entity_.origin[0], -entity_.origin[1], -entity_.origin[2]};
+  origin = entity_.origin;
   angles = entity_.has_angles ? entity_.angles : std::array<float, 3>{0, 0, 0};
   if (entity_.has_angle) angles[2] = entity_.angle;
 }

@@ -46,4 +46,9 @@ void GLDrawing::Rotate(float degrees, float x, float y, float z) {
   glRotatef(degrees, x, y, z);
 }
 
+void TurnMapToView() {
+  static constexpr GLfloat kTurn[16] = {1, 0, 0, 0, 0, -1, 0, 0, 0, 0, -1, 0, 0, 0, 0, 1};
+  glMultMatrixf(kTurn);
+}
+
 }  // namespace tarnwick

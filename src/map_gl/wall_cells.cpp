@@ -14,7 +14,7 @@ namespace {
 constexpr double kCellSize = 512;  // map units: a spawn point's cube reaches one to eight cells
 constexpr int32_t kMaxCells = 32;  // per axis: a larger map gets larger cells
 
-// A filled face as a drawing emits it: its corners in view coordinates, and the translation of
+// A filled face as a drawing emits it: its corners, and the translation of
 // the matrix it was drawn in, so that a list sends it exactly as the whole lists do.
 struct WallFace {
   std::vector<VertexPoint> corners;
@@ -68,7 +68,7 @@ void Emit(const WallFace& face) {
   if (face.moved) glPopMatrix();
 }
 
-// The lowest and highest corner of a box, in view coordinates.
+// The lowest and highest corner of a box.
 struct Box {
   std::array<double, 3> low, high;
   bool finite() const {

@@ -9,29 +9,24 @@
 #include <vector>
 
 #include "map/bsp_file.h"
-#include "map/view.h"
+#include "map_gl/gl_drawing.h"
 #include "map_gl/wall_cells.h"
 
 namespace tarnwick {
 namespace {
 
-VertexPoint ViewOrigin(const SpawnPoint& spawn_point) {
-  return ToView({spawn_point.origin[0], spawn_point.origin[1], spawn_point.origin[2]});
-}
-
 // The spawn point's cube as six solid faces, placed as SpawnPoint::Draw places its wire cube.
 void DrawSolidCube(const SpawnPoint& spawn_point, float h) {
   static constexpr float kCorners[24][3] = {
-      {1, 1, 1},  {-1, 1, 1},  {-1, -1, 1},  {1, -1, 1},    // top
-      {1, 1, -1}, {-1, 1, -1}, {-1, -1, -1}, {1, -1, -1},   // bottom
-      {1, 1, 1},  {-1, 1, 1},  {-1, 1, -1},  {1, 1, -1},    // y = +h
-      {1, -1, 1}, {-1, -1, 1}, {-1, -1, -1}, {1, -1, -1},   // y = -h
-      {1, 1, 1},  {1, -1, 1},  {1, -1, -1},  {1, 1, -1},    // x = +h
-      {-1, 1, 1}, {-1, -1, 1}, {-1, -1, -1}, {-1, 1, -1}};  // x = -h
-  const VertexPoint at = ViewOrigin(spawn_point);
+      {1, -1, -1},  {-1, -1, -1}, {-1, 1, -1}, {1, 1, -1},    // z = -h
+      {1, -1, 1},   {-1, -1, 1},  {-1, 1, 1},  {1, 1, 1},     // z = +h
+      {1, -1, -1},  {-1, -1, -1}, {-1, -1, 1}, {1, -1, 1},    // y = -h
+      {1, 1, -1},   {-1, 1, -1},  {-1, 1, 1},  {1, 1, 1},     // y = +h
+      {1, -1, -1},  {1, 1, -1},   {1, 1, 1},   {1, -1, 1},    // x = +h
+      {-1, -1, -1}, {-1, 1, -1},  {-1, 1, 1},  {-1, -1, 1}};  // x = -h
   glPushMatrix();
-  glTranslatef(at.x, at.y, at.z);
-  glRotatef(-spawn_point.yaw(), 0, 0, 1);
+  glTranslatef(spawn_point.origin[0], spawn_point.origin[1], spawn_point.origin[2]);
+  glRotatef(spawn_point.yaw(), 0, 0, 1);
   glBegin(GL_QUADS);
   for (const auto& c : kCorners) glVertex3f(c[0] * h, c[1] * h, c[2] * h);
   glEnd();
@@ -55,10 +50,10 @@ void CheckOne(const BSPFile& map, SpawnPoint& spawn_point, const SpawnPoint* ski
   glOrtho(-h, h, -h, h, -h, h);
   glMatrixMode(GL_MODELVIEW);
   // The inverse of the cube's placement, so that the view volume is the drawn cube at every yaw.
-  const VertexPoint at = ViewOrigin(spawn_point);
   glLoadIdentity();
   glRotatef(spawn_point.yaw(), 0, 0, 1);
-  glTranslatef(-at.x, -at.y, -at.z);
+  TurnMapToView();
+  glTranslatef(-spawn_point.origin[0], -spawn_point.origin[1], -spawn_point.origin[2]);
   glInitNames();
   glPushName(0);
   for (const std::vector<SpawnPoint>& type : map.spawn_points) {
@@ -101,8 +96,10 @@ void WallCells::WallCheck(BSPFile& map, float min_distance) const {
   const double h = std::max(std::abs(min_distance / 2.0), 1.0);
   for (std::vector<SpawnPoint>& type : map.spawn_points) {
     for (SpawnPoint& spawn_point : type) {
-      CheckOne(map, spawn_point, &spawn_point, min_distance,
-               [&] { CallCells(ViewOrigin(spawn_point), h * std::numbers::sqrt2, h); });
+      CheckOne(map, spawn_point, &spawn_point, min_distance, [&] {
+        const auto& [x, y, z] = spawn_point.origin;
+        CallCells({x, y, z}, h * std::numbers::sqrt2, h);
+      });
     }
   }
 }

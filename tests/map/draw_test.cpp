@@ -44,13 +44,13 @@ struct Recorder : Drawing {
 
 const std::string kWhite = "Color 255 255 255 255; ";
 
-// The calls for face `f` as the builder was told it, in view coordinates: a polygon, or the
+// The calls for face `f` as the builder was told it: a polygon, or the
 // outline's pairs of vertices.
 std::string Face(const BspBuilder& b, int f, bool filled) {
   const std::vector<int>& c = b.corners(f);
   const auto at = [&](size_t j) {
     const V3 p = b.vertices()[c[j % c.size()]];
-    return Call("Vertex", {p.x, -p.y, -p.z});
+    return Call("Vertex", {p.x, p.y, p.z});
   };
   std::string calls;
   for (size_t j = 0; j < c.size(); ++j) calls += at(j) + (filled ? "" : at(j + 1));
@@ -94,19 +94,19 @@ class DrawTest : public ::testing::Test {
 TEST_F(DrawTest, WorldFaceOutlinesAndFillsInViewCoordinates) {
   const BspBuilder b = Builder();
   const BSPFile map(b.Build(), config);
-  const std::string corners = "Vertex 1 -2 -3; Vertex 1 -6 -3; Vertex 5 -6 -3; Vertex 5 -2 -3; ";
+  const std::string corners = "Vertex 1 2 3; Vertex 1 6 3; Vertex 5 6 3; Vertex 5 2 3; ";
   EXPECT_EQ(Lines(map, true), kWhite +
-                                  "Begin Lines; Vertex 1 -2 -3; Vertex 1 -6 -3; Vertex 1 -6 -3; "
-                                  "Vertex 5 -6 -3; Vertex 5 -6 -3; Vertex 5 -2 -3; Vertex 5 -2 -3; "
-                                  "Vertex 1 -2 -3; End; ");
-  EXPECT_EQ(Polys(map), kWhite + "Normal 0 0 -1; Begin Polygon; " + corners + "End; ");
+                                  "Begin Lines; Vertex 1 2 3; Vertex 1 6 3; Vertex 1 6 3; "
+                                  "Vertex 5 6 3; Vertex 5 6 3; Vertex 5 2 3; Vertex 5 2 3; "
+                                  "Vertex 1 2 3; End; ");
+  EXPECT_EQ(Polys(map), kWhite + "Normal 0 0 1; Begin Polygon; " + corners + "End; ");
   EXPECT_EQ(Recorder(&BSPFile::DrawDots, map).out, "Begin Points; " + corners + "End; ");
   EXPECT_EQ(Model(map, 0), "Push; " + Face(b, 0, true) + "Pop; ");
 
-  // The normal follows the plane for side 0 and its reverse for side 1, in view coordinates.
+  // The normal follows the plane for side 0 and its reverse for side 1.
   BSPFile down(b.Build(), config);
   down.faces[0].side = 1;
-  EXPECT_TRUE(Polys(down).starts_with(kWhite + "Normal 0 0 1;"));
+  EXPECT_TRUE(Polys(down).starts_with(kWhite + "Normal 0 0 -1;"));
 }
 
 TEST_F(DrawTest, SurfedgeSignPicksTheEdgesEndAndVertexIndexesAreUnsigned) {
@@ -117,9 +117,9 @@ TEST_F(DrawTest, SurfedgeSignPicksTheEdgesEndAndVertexIndexesAreUnsigned) {
   map.vertices[32768] = {7, 8, 9};
   map.vertices[39999] = {1, 1, 1};
   map.edges[1] = {32768, 39999};
-  EXPECT_TRUE(Model(map, 0).starts_with("Push; Begin Polygon; Vertex 7 -8 -9;"));
+  EXPECT_TRUE(Model(map, 0).starts_with("Push; Begin Polygon; Vertex 7 8 9;"));
   map.surfedges[0] = -1;
-  EXPECT_TRUE(Model(map, 0).starts_with("Push; Begin Polygon; Vertex 1 -1 -1;"));
+  EXPECT_TRUE(Model(map, 0).starts_with("Push; Begin Polygon; Vertex 1 1 1;"));
 }
 
 TEST_F(DrawTest, BrushEntitiesAreDrawnAtTheirOriginsByGroup) {
@@ -127,18 +127,18 @@ TEST_F(DrawTest, BrushEntitiesAreDrawnAtTheirOriginsByGroup) {
   const BSPFile map(b.Build(), config);
   const std::string world = kWhite + "Begin Lines; " + Face(b, 0, false) + "End; ";
   const std::string door =
-      "Push; Translate 10 -20 -30; Begin Lines; " + Face(b, 1, false) + "End; Pop; ";
+      "Push; Translate 10 20 30; Begin Lines; " + Face(b, 1, false) + "End; Pop; ";
   const std::string ghost = "Push; Begin Lines; " + Face(b, 2, false) + "End; Pop; ";
   const std::string plain =
-      kWhite + "Push; Translate 1 -2 -3; Begin Lines; " + Face(b, 3, false) + "End; Pop; ";
+      kWhite + "Push; Translate 1 2 3; Begin Lines; " + Face(b, 3, false) + "End; Pop; ";
   // The world, the listed entities in their groups' colours, then the unlisted ones.
   EXPECT_EQ(Lines(map, true),
             world + "Color 255 128 0 160; " + door + "Color 0 0 0 0; " + ghost + plain);
   // The filled world holds the world and the brush of no group, never a listed one.
-  EXPECT_EQ(Polys(map), kWhite + "Normal 0 0 -1; " + Face(b, 0, true) + kWhite +
-                            "Push; Translate 1 -2 -3; Normal 0 0 1; " + Face(b, 3, true) + "Pop; ");
+  EXPECT_EQ(Polys(map), kWhite + "Normal 0 0 1; " + Face(b, 0, true) + kWhite +
+                            "Push; Translate 1 2 3; Normal 0 0 -1; " + Face(b, 3, true) + "Pop; ");
   EXPECT_EQ(Ents(map, true),
-            "Color 255 128 0 160; Push; Translate 10 -20 -30; " + Face(b, 1, true) + "Pop; ");
+            "Color 255 128 0 160; Push; Translate 10 20 30; " + Face(b, 1, true) + "Pop; ");
   EXPECT_EQ(Ents(map, false), "Color 0 0 0 0; Push; " + Face(b, 2, true) + "Pop; ");
   // A model is drawn where its vertices lie, whatever entity owns it.
   EXPECT_EQ(Model(map, 1), "Push; " + Face(b, 1, true) + "Pop; ");
@@ -179,18 +179,17 @@ TEST(SpawnPointDrawTest, WireCubeWithArrowInTheSpawnPointsPlace) {
   sp.angles = {0, 0, 30};
   Recorder recorder;
   sp.Draw(recorder, 20);
-  // The view's y axis is the map's turned over, so the cube turns by -30 degrees about the view's
-  // z axis: the arrow along its +x then points along the yaw on the map. Then the cube's top
-  // square, its bottom square, its vertical edges, and the arrow.
+  // Turned by the yaw about z, so that the arrow along the cube's +x points along the yaw on the
+  // map. Then the cube's bottom square, its top square, its vertical edges, and the arrow.
   EXPECT_EQ(recorder.out,
-            "Push; Translate 100 -200 -300; Rotate -30 0 0 1; Begin Lines; "
-            "Vertex 10 10 10; Vertex -10 10 10; Vertex -10 10 10; Vertex -10 -10 10; "
-            "Vertex -10 -10 10; Vertex 10 -10 10; Vertex 10 -10 10; Vertex 10 10 10; "
-            "Vertex 10 10 -10; Vertex -10 10 -10; Vertex -10 10 -10; Vertex -10 -10 -10; "
-            "Vertex -10 -10 -10; Vertex 10 -10 -10; Vertex 10 -10 -10; Vertex 10 10 -10; "
-            "Vertex 10 10 10; Vertex 10 10 -10; Vertex -10 10 10; Vertex -10 10 -10; "
-            "Vertex -10 -10 10; Vertex -10 -10 -10; Vertex 10 -10 10; Vertex 10 -10 -10; "
-            "Vertex 10 0 0; Vertex -10 0 0; Vertex 0 10 0; Vertex 10 0 0; Vertex 0 -10 0; "
+            "Push; Translate 100 200 300; Rotate 30 0 0 1; Begin Lines; "
+            "Vertex 10 -10 -10; Vertex -10 -10 -10; Vertex -10 -10 -10; Vertex -10 10 -10; "
+            "Vertex -10 10 -10; Vertex 10 10 -10; Vertex 10 10 -10; Vertex 10 -10 -10; "
+            "Vertex 10 -10 10; Vertex -10 -10 10; Vertex -10 -10 10; Vertex -10 10 10; "
+            "Vertex -10 10 10; Vertex 10 10 10; Vertex 10 10 10; Vertex 10 -10 10; "
+            "Vertex 10 -10 -10; Vertex 10 -10 10; Vertex -10 -10 -10; Vertex -10 -10 10; "
+            "Vertex -10 10 -10; Vertex -10 10 10; Vertex 10 10 -10; Vertex 10 10 10; "
+            "Vertex 10 0 0; Vertex -10 0 0; Vertex 0 -10 0; Vertex 10 0 0; Vertex 0 10 0; "
             "Vertex 10 0 0; End; Pop; ");
 }
 

@@ -177,14 +177,14 @@ TEST_F(MapTest, TheEntityLumpIsSplitIntoBlocksWithoutCarriageReturns) {
   const std::string cr = "{\r\n\"classname\" \"a\rb\"\r\n\"origin\" \"1\r2 3 4\"\r\n}\r\n\r\n";
   const BSPFile split(RoomBuilder(cr + braces + kWorld).Build(), config);
   EXPECT_EQ(split.entities[0].text, "{\n\"classname\" \"ab\"\n\"origin\" \"12 3 4\"\n}");
-  EXPECT_EQ(split.entities[0].origin, (Floats{12, -3, -4}));
+  EXPECT_EQ(split.entities[0].origin, (Floats{12, 3, 4}));
   EXPECT_EQ(split.entities[1].text, braces);
 }
 
 TEST(EntityTest, KeysAndValues) {
   const Entity e = Parse(Classed("\"origin\" \"10 -20 30.5\"\n\"angle\" \"-90\"\n"));
   EXPECT_TRUE(e.has_origin && e.has_angle && !e.has_angles);
-  EXPECT_EQ(e.origin, (Floats{10, 20, -30.5}));  // y and z turn into the view
+  EXPECT_EQ(e.origin, (Floats{10, -20, 30.5}));
   const Entity turned = Parse(Classed("\"angles\" \"0 90 5\"\n"));
   EXPECT_TRUE(turned.has_angles && !turned.has_angle);  // "angle" and its quote are not there
   EXPECT_EQ(turned.angles, (Floats{0, 5, 90}));
@@ -228,7 +228,7 @@ TEST(EntityTest, WriteBackReplacesOnlyTheValuesThatChanged) {
   };
   for (const auto& [before, after] : cases) {
     Entity e = Parse(before);
-    e.origin = {136.3f, 200.25f, 0};  // view coordinates: the map z is -0
+    e.origin = {136.3f, -200.25f, -0.0f};
     e.angles = {15, 0, 270};
     e.angle = -22.5f;
     e.WriteBack();

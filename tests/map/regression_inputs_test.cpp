@@ -86,7 +86,7 @@ TEST_F(RegressionInputsTest, EntityTextsThatAreTakenSaveAndLoadBack) {
       continue;
     }
     Entity& added = map.entities.back();  // moved and turned as the fuzz target does
-    added.origin = {136.3f, 200.25f, -0.0f};
+    added.origin = {136.3f, -200.25f, 0.0f};
     added.angles = {15, 0, -22.5f};
     added.angle = 0.5f;
     for (int32_t i = 0; i < map.GetEntityCount(); ++i) map.WriteBack(i);

@@ -39,8 +39,8 @@ class UpwardFaces : public GLDrawing {
   }
   void End() override {
     if (!polygon_) return GLDrawing::End();
-    // Newell's normal of the winding points away from the side the face looks to; up is -z in
-    // view coordinates, so the face looks up when the normal points along +z.
+    // Newell's normal of the winding points away from the side the face looks to, so the face
+    // looks up when the normal points down.
     std::array<double, 3> n{};
     for (size_t k = 0; k < corners_.size(); ++k) {
       const auto& a = corners_[k];
@@ -49,7 +49,7 @@ class UpwardFaces : public GLDrawing {
       n[1] += (a[2] - b[2]) * (a[0] + b[0]);
       n[2] += (a[0] - b[0]) * (a[1] + b[1]);
     }
-    if (n[2] < 0.7 * std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]) || n[2] <= 0) return;
+    if (-n[2] < 0.7 * std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]) || n[2] >= 0) return;
     GLDrawing::Begin(Primitive::Polygon);
     for (const auto& c : corners_) GLDrawing::Vertex(c[0], c[1], c[2]);
     GLDrawing::End();
@@ -85,7 +85,8 @@ bool Hits(const std::array<GLuint, 2>& lists, std::array<float, 3> centre, float
   glMatrixMode(GL_MODELVIEW);
   glLoadIdentity();
   glRotatef(degrees, 0, 0, 1);
-  glTranslatef(-centre[0], centre[1], centre[2]);  // the map point in view coordinates, negated
+  TurnMapToView();
+  glTranslatef(-centre[0], -centre[1], -centre[2]);
   glInitNames();
   glPushName(0);
   for (const GLuint list : lists) glCallList(list);

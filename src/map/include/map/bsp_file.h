@@ -120,8 +120,8 @@ class BSPFile {
   // Derives the spawn points, the brush-entity lists and the faces' marks from the entities.
   void Rebuild();
 
-  // Drawing, in view coordinates (x, -y, -z of the map). Faces and models that name indexes
-  // outside the tables are skipped.
+  // Drawing, in map coordinates. Faces and models that name indexes outside the tables are
+  // skipped.
   void DrawDots(Drawing& drawing) const;
   void DrawLines(Drawing& drawing, bool use_colours) const;
   void DrawPolys(Drawing& drawing) const;

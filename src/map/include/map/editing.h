@@ -8,9 +8,6 @@
 
 namespace tarnwick {
 
-// The map position of an entity's origin (the entity keeps it in view coordinates).
-std::array<float, 3> MapOrigin(const Entity& entity);
-
 // Moves entity `index` to the map position `position`.
 void MoveEntity(BSPFile& map, int32_t index, const std::array<float, 3>& position);
 

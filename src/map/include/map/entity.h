@@ -24,7 +24,7 @@ struct Entity {
 
   std::string class_name;
   bool has_origin = false;
-  std::array<float, 3> origin{};  // view coordinates: (x, -y, -z) of the map position
+  std::array<float, 3> origin{};  // map coordinates
   bool has_angles = false;
   std::array<float, 3> angles{};  // pitch, roll, yaw
   bool has_angle = false;

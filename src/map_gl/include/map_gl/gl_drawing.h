@@ -19,4 +19,9 @@ class GLDrawing : public Drawing {
   void Rotate(float degrees, float x, float y, float z) override;
 };
 
+// Multiplies the current matrix by the turn from map coordinates, in which everything is drawn, to
+// the view's: map (x, y, z) is view (x, -y, -z), a half turn about x. The matrix holds only 0, 1
+// and -1, so the turn is exact.
+void TurnMapToView();
+
 }  // namespace tarnwick

@@ -33,12 +33,12 @@ class WallCells {
 
  private:
   // Calls the lists of the cells that a box of half-sizes `half_xy` and `half_z` around `at`
-  // (view coordinates) overlaps.
+  // overlaps.
   void CallCells(const VertexPoint& at, double half_xy, double half_z) const;
   // The cell along `axis` that holds the coordinate `at`, the first or last for one outside.
   int32_t CellOf(int axis, double at) const;
 
-  std::array<double, 3> origin_{};     // view coordinates of the grid's low corner
+  std::array<double, 3> origin_{};     // the grid's low corner
   std::array<double, 3> cell_size_{};  // per axis
   std::array<int32_t, 3> count_{};     // cells per axis
   std::vector<uint32_t> lists_;        // per cell, x fastest, then y, then z; 0 = empty
