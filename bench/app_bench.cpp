@@ -13,6 +13,7 @@
 #include "app/main_window.h"
 #include "app/picker_window.h"
 #include "bench_map.h"
+#include "map_gl/gl_drawing.h"
 
 namespace {
 
@@ -77,10 +78,12 @@ void BM_PolysFrameAgainstReplay(benchmark::State& state) {
 void BM_WallCheck(benchmark::State& state) {
   form->LoadFile(BenchMapBytes());
   for (auto _ : state) {
+    tarnwick::GLSelection pass;
     if (state.range(0) == 0) {
-      form->bsp_file->WallCheck(form->min_distance, form->display_lists[2], form->display_lists[3]);
+      form->bsp_file->WallCheck(pass, form->min_distance, form->display_lists[2],
+                                form->display_lists[3]);
     } else {
-      form->wall_cells.WallCheck(*form->bsp_file, form->min_distance);
+      form->wall_cells.WallCheck(pass, *form->bsp_file, form->min_distance);
     }
     glFinish();
   }

@@ -22,6 +22,7 @@ class Sink : public tarnwick::Drawing {
   void PopMatrix() override { ++calls; }
   void Translate(float x, float y, float z) override { sum += x + y + z; }
   void Rotate(float d, float x, float y, float z) override { sum += d + x + y + z; }
+  void CallList(uint32_t list) override { sum += list; }
 
   double sum = 0;
   size_t calls = 0;
@@ -51,6 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int32_t t = 0; t < map.config.spawn_point_count(); ++t) {
     for (int32_t i = 0; i < map.GetSpawnPointCount(t); ++i) {
       map.GetSpawnPoint(t, i)->Draw(sink, 32);
+      map.GetSpawnPoint(t, i)->DrawSolid(sink, 32);
     }
   }
   return sink.calls == SIZE_MAX ? 1 : 0;

@@ -31,27 +31,18 @@ void TForm1::LoadButtonClick() {
 
 void TForm1::CompileList(int list) {
   GLDrawing gl;
-  glNewList(display_lists[list], GL_COMPILE);
-  try {
+  tarnwick::CompileList(display_lists[list], [&] {
     switch (list) {
       case 0:
-        bsp_file->DrawDots(gl);
-        break;
+        return bsp_file->DrawDots(gl);
       case 1:
-        bsp_file->DrawLines(gl, true);
-        break;
+        return bsp_file->DrawLines(gl, true);
       case 2:
-        bsp_file->DrawPolys(gl);
-        break;
+        return bsp_file->DrawPolys(gl);
       default:
-        bsp_file->DrawEntFaces(gl, list == 3);
-        break;
+        return bsp_file->DrawEntFaces(gl, list == 3);
     }
-  } catch (...) {
-    glEndList();
-    throw;
-  }
-  glEndList();
+  });
 }
 
 void TForm1::RecompileEntityLists(bool with_polys) {
@@ -73,7 +64,8 @@ void TForm1::LoadFile(std::vector<uint8_t> raw_file_) {
   if (raw_file_.empty()) throw Error("LoadFile Error (file_size_<=0)");
   bsp_file = std::make_unique<BSPFile>(std::move(raw_file_), config);
   if (MakeCurrent()) {
-    bsp_file->WallCheck(min_distance, 0, 0);
+    GLSelection pass;
+    bsp_file->WallCheck(pass, min_distance, 0, 0);
     for (int list = 0; list < 5; ++list) CompileList(list);
     wall_cells.Compile(*bsp_file);
   }

@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 #include "base/error.h"
 #include "map/editing.h"
+#include "map_gl/gl_drawing.h"
 
 namespace tarnwick {
 
@@ -47,7 +48,8 @@ Entity* TForm1::SelectedEntity() {
 
 void TForm1::SpacingCheck() {
   if (!bsp_file || !MakeCurrent()) return;
-  bsp_file->WallCheck(min_distance, 0, 0);
+  GLSelection pass;
+  bsp_file->WallCheck(pass, min_distance, 0, 0);
 }
 
 void TForm1::SpawnPointBoxChange() {
@@ -174,7 +176,8 @@ void TForm1::MinDisEditChange() {
 
 void TForm1::SPWallCheckClick() {
   if (bsp_file && MakeCurrent()) {
-    wall_cells.WallCheck(*bsp_file, min_distance);
+    GLSelection pass;
+    wall_cells.WallCheck(pass, *bsp_file, min_distance);
   }
   RenderView();
 }

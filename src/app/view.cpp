@@ -127,7 +127,10 @@ void TForm1::DrawFrame() {
   SpawnPoint camera;
   camera.origin = camera_pos;
   camera.angles[2] = camera_yaw + 90;
-  if (bsp_file) bsp_file->CheckSpawnPoint(camera, min_distance);
+  if (bsp_file) {
+    GLSelection pass;
+    bsp_file->CheckSpawnPoint(pass, camera, min_distance);
+  }
   SetProjection();
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   const float x = camera_pos[0], y = camera_pos[1], z = camera_pos[2];

@@ -6,6 +6,7 @@
 #include "commands.h"
 #include "config/config.h"
 #include "map/bsp_file.h"
+#include "map_gl/gl_drawing.h"
 #include "map_gl/offscreen_gl.h"
 #include "map_gl/wall_cells.h"
 
@@ -30,13 +31,14 @@ int Check(const Args& args) {
   const Config config = LoadConfig(args);
   const auto map = LoadMap(args.words[0], config);
   const OffscreenGL gl;
+  GLSelection pass;
   if (args.options.contains("walls")) {
     WallCells cells;
     cells.Compile(*map);
-    cells.WallCheck(*map, size);
+    cells.WallCheck(pass, *map, size);
     cells.Release();
   } else {
-    map->WallCheck(size, 0, 0);
+    map->WallCheck(pass, size, 0, 0);
   }
   bool any_blocked = false;
   for (int32_t t = 0; t < config.spawn_point_count(); ++t) {

@@ -156,33 +156,4 @@ std::optional<std::array<VertexPoint, 2>> BSPFile::ModelBounds(int32_t model) co
   return box;
 }
 
-void SpawnPoint::Draw(Drawing& drawing, float min_distance) const {
-  const float h = min_distance / 2;
-  drawing.PushMatrix();
-  drawing.Translate(origin[0], origin[1], origin[2]);
-  drawing.Rotate(yaw(), 0, 0, 1);
-  drawing.Begin(Primitive::Lines);
-  // The bottom and top squares, corner to corner round each.
-  const float square[4][2] = {{h, -h}, {-h, -h}, {-h, h}, {h, h}};
-  for (const float z : {-h, h}) {
-    for (int c = 0; c < 4; ++c) {
-      drawing.Vertex(square[c][0], square[c][1], z);
-      drawing.Vertex(square[(c + 1) % 4][0], square[(c + 1) % 4][1], z);
-    }
-  }
-  for (const auto& corner : square) {
-    drawing.Vertex(corner[0], corner[1], -h);
-    drawing.Vertex(corner[0], corner[1], h);
-  }
-  // The arrow: a shaft through the centre and two barbs meeting at the tip on +x.
-  drawing.Vertex(h, 0, 0);
-  drawing.Vertex(-h, 0, 0);
-  drawing.Vertex(0, -h, 0);
-  drawing.Vertex(h, 0, 0);
-  drawing.Vertex(0, h, 0);
-  drawing.Vertex(h, 0, 0);
-  drawing.End();
-  drawing.PopMatrix();
-}
-
 }  // namespace tarnwick

@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
+
+#include "map_gl/gl_drawing.h"
 
 namespace tarnwick {
 namespace {
@@ -47,6 +50,7 @@ class FaceRecorder : public Drawing {
     offset_ = {x, y, z};
   }
   void Rotate(float, float, float, float) override {}
+  void CallList(uint32_t) override {}
 
   std::vector<WallFace> faces;
 
@@ -57,15 +61,15 @@ class FaceRecorder : public Drawing {
   std::vector<std::pair<bool, VertexPoint>> saved_;
 };
 
-void Emit(const WallFace& face) {
+void Emit(Drawing& drawing, const WallFace& face) {
   if (face.moved) {
-    glPushMatrix();
-    glTranslatef(face.offset.x, face.offset.y, face.offset.z);
+    drawing.PushMatrix();
+    drawing.Translate(face.offset.x, face.offset.y, face.offset.z);
   }
-  glBegin(GL_POLYGON);
-  for (const VertexPoint& c : face.corners) glVertex3f(c.x, c.y, c.z);
-  glEnd();
-  if (face.moved) glPopMatrix();
+  drawing.Begin(Primitive::Polygon);
+  for (const VertexPoint& c : face.corners) drawing.Vertex(c.x, c.y, c.z);
+  drawing.End();
+  if (face.moved) drawing.PopMatrix();
 }
 
 // The lowest and highest corner of a box.
@@ -108,11 +112,12 @@ void ForEachCell(const Cell& count, const Cell& first, const Cell& last, Visit v
   }
 }
 
-uint32_t CompileList(const std::vector<const WallFace*>& faces) {
+uint32_t CompileCell(const std::vector<const WallFace*>& faces) {
   const GLuint list = glGenLists(1);
-  glNewList(list, GL_COMPILE);
-  for (const WallFace* face : faces) Emit(*face);
-  glEndList();
+  GLDrawing gl;
+  CompileList(list, [&] {
+    for (const WallFace* face : faces) Emit(gl, *face);
+  });
   return list;
 }
 
@@ -141,7 +146,7 @@ void WallCells::Compile(const BSPFile& map) {
       grid.high[a] = std::max(grid.high[a], boxes.back().high[a]);
     }
   }
-  if (!unplaced.empty()) unplaced_ = CompileList(unplaced);
+  if (!unplaced.empty()) unplaced_ = CompileCell(unplaced);
   if (!grid.finite()) return;  // no face to place
   for (int a = 0; a < 3; ++a) {
     const double extent = grid.high[a] - grid.low[a];
@@ -163,7 +168,7 @@ void WallCells::Compile(const BSPFile& map) {
   }
   lists_.assign(cells.size(), 0);
   for (size_t c = 0; c < cells.size(); ++c) {
-    if (!cells[c].empty()) lists_[c] = CompileList(cells[c]);
+    if (!cells[c].empty()) lists_[c] = CompileCell(cells[c]);
   }
 }
 
@@ -198,6 +203,16 @@ void WallCells::CallCells(const VertexPoint& at, double half_xy, double half_z) 
   }
   ForEachCell(count_, first, last, [&](size_t c) {
     if (lists_[c] != 0) glCallList(lists_[c]);
+  });
+}
+
+void WallCells::WallCheck(SelectionPass& pass, BSPFile& map, float min_distance) const {
+  // The test volume is the cube turned by the spawn point's yaw, which reaches no further across
+  // than its diagonal. A size of 0 leaves OpenGL's unit cube as the volume.
+  const double h = std::max(std::abs(min_distance / 2.0), 1.0);
+  map.CheckSpawnPoints(pass, min_distance, [&](Drawing&, const SpawnPoint& spawn_point) {
+    const auto& [x, y, z] = spawn_point.origin;
+    CallCells({x, y, z}, h * std::numbers::sqrt2, h);
   });
 }
 

@@ -39,6 +39,7 @@ struct Recorder : Drawing {
   void PopMatrix() override { out += "Pop; "; }
   void Translate(float x, float y, float z) override { out += Call("Translate", {x, y, z}); }
   void Rotate(float d, float x, float y, float z) override { out += Call("Rotate", {d, x, y, z}); }
+  void CallList(uint32_t list) override { out += Call("CallList", {float(list)}); }
   std::string out;
 };
 

@@ -25,20 +25,18 @@ class WallCheckTest : public ::testing::Test {
   Marks Check(BSPFile& map, float size, char list = ' ') {
     const GLuint polys = glGenLists(2);
     GLDrawing drawing;
-    glNewList(polys, GL_COMPILE);
-    map.DrawPolys(drawing);
-    glEndList();
-    glNewList(polys + 1, GL_COMPILE);
-    map.DrawEntFaces(drawing, true);
-    glEndList();
+    CompileList(polys, [&] { map.DrawPolys(drawing); });
+    CompileList(polys + 1, [&] { map.DrawEntFaces(drawing, true); });
+    GLSelection pass;
     if (list == 'c') {
       WallCells cells;
       cells.Compile(map);
-      cells.WallCheck(map, size);
+      cells.WallCheck(pass, map, size);
       cells.Release();
     } else {
       const GLuint solid = list == 'w' ? polys + 1 : 0;
-      map.WallCheck(size, list == 'a' || list == 'w' ? polys : 0, list == 'b' ? polys : solid);
+      map.WallCheck(pass, size, list == 'a' || list == 'w' ? polys : 0,
+                    list == 'b' ? polys : solid);
     }
     glDeleteLists(polys, 2);
     Marks marks;
@@ -68,7 +66,8 @@ TEST_F(WallCheckTest, SpawnPointsAndWallsBlockWithinTheCube) {
   SpawnPoint camera;
   for (const auto& [y, blocked] : {std::pair{0.f, 1u}, {230.f, 0u}}) {
     camera.origin = {100, y, 64};
-    map.CheckSpawnPoint(camera, 90);
+    GLSelection pass;
+    map.CheckSpawnPoint(pass, camera, 90);
     EXPECT_EQ(camera.blocked, blocked);
   }
   // The wall at y = 256 is 56 from a lone spawn point; the floor and ceiling are 96 away. Walls

@@ -62,13 +62,7 @@ class UpwardFaces : public GLDrawing {
 
 GLuint Compile(BSPFile& map, GLDrawing&& drawing, bool solid) {
   const GLuint list = glGenLists(1);
-  glNewList(list, GL_COMPILE);
-  if (solid) {
-    map.DrawEntFaces(drawing, true);
-  } else {
-    map.DrawPolys(drawing);
-  }
-  glEndList();
+  CompileList(list, [&] { solid ? map.DrawEntFaces(drawing, true) : map.DrawPolys(drawing); });
   return list;
 }
 
@@ -101,7 +95,8 @@ std::string CheckPlannedSpawnPoints(BSPFile& map, int32_t type, int32_t first_ne
                                        Compile(map, GLDrawing(), true)};
   const std::array<GLuint, 2> floors = {Compile(map, UpwardFaces(), false),
                                         Compile(map, UpwardFaces(), true)};
-  map.WallCheck(spacing, 0, 0);
+  GLSelection pass;
+  map.WallCheck(pass, spacing, 0, 0);
   std::string failures;
   for (int32_t i = first_new; i < map.GetSpawnPointCount(type); ++i) {
     const SpawnPoint& sp = *map.GetSpawnPoint(type, i);

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "config/config.h"
 #include "map/drawing.h"
 #include "map/entity.h"
+#include "map/selection_pass.h"
 #include "map/spawn_point.h"
 
 namespace tarnwick {
@@ -131,11 +133,14 @@ class BSPFile {
   // coordinates; none when it draws none.
   std::optional<std::array<VertexPoint, 2>> ModelBounds(int32_t model) const;
 
-  // The room checks, with OpenGL selection in the current context: every spawn point (or the
-  // given free-standing one) is blocked when another spawn point's cube or, for WallCheck, the
-  // geometry of display lists `list_a` and `list_b` (0 = none) reaches into its cube.
-  void WallCheck(float min_distance, uint32_t list_a, uint32_t list_b);
-  void CheckSpawnPoint(SpawnPoint& spawn_point, float min_distance) const;
+  // The room checks, one pass of `pass` for each spawn point: every spawn point (or the given
+  // free-standing one) is blocked when another spawn point's cube of side `min_distance` or, for
+  // WallCheck, the geometry of display lists `list_a` and `list_b` (0 = none) reaches into its own.
+  void WallCheck(SelectionPass& pass, float min_distance, uint32_t list_a, uint32_t list_b);
+  void CheckSpawnPoint(SelectionPass& pass, SpawnPoint& spawn_point, float min_distance) const;
+  // WallCheck with the walls that `draw_walls` draws into each spawn point's pass.
+  using WallDrawing = std::function<void(Drawing& drawing, const SpawnPoint& spawn_point)>;
+  void CheckSpawnPoints(SelectionPass& pass, float min_distance, const WallDrawing& draw_walls);
 
   // Writes the map with a rebuilt entity lump, and the lump alone to the side file.
   void SaveFile(const std::string& file_name);

@@ -6,8 +6,8 @@ namespace tarnwick {
 
 enum class Primitive { Points, Lines, Polygon, Quads };
 
-// The OpenGL 1.1 calls the map model draws with. The program forwards them to OpenGL (GLDrawing);
-// tests record them.
+// The OpenGL 1.1 calls the map model draws with, in map coordinates. The program forwards them to
+// OpenGL (GLDrawing); tests record them.
 class Drawing {
  public:
   virtual ~Drawing() = default;
@@ -20,6 +20,7 @@ class Drawing {
   virtual void PopMatrix() = 0;
   virtual void Translate(float x, float y, float z) = 0;
   virtual void Rotate(float degrees, float x, float y, float z) = 0;
+  virtual void CallList(uint32_t list) = 0;  // a display list made by the program
 };
 
 }  // namespace tarnwick

@@ -14,9 +14,10 @@ struct SpawnPoint {
   // the entity's position and orientation. Raises Error when the entity has no origin.
   void Read(Entity& entity_, int32_t entity_index, int32_t type, int32_t index);
 
-  // The wire cube of side `min_distance` around the spawn point, turned by its yaw, with an arrow
-  // along its facing.
+  // The cube of side `min_distance` around the spawn point, turned by its yaw: as wires with an
+  // arrow along its facing, or as six solid faces (for the room checks).
   void Draw(Drawing& drawing, float min_distance) const;
+  void DrawSolid(Drawing& drawing, float min_distance) const;
 
   float yaw() const { return angles[2]; }
 

@@ -29,7 +29,7 @@ class WallCells {
 
   // Sets `blocked` of every spawn point of `map` as BSPFile::WallCheck does when given the
   // filled-world and solid lists these cells were compiled with.
-  void WallCheck(BSPFile& map, float min_distance) const;
+  void WallCheck(SelectionPass& pass, BSPFile& map, float min_distance) const;
 
  private:
   // Calls the lists of the cells that a box of half-sizes `half_xy` and `half_z` around `at`
