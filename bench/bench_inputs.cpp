@@ -15,8 +15,8 @@ namespace {
 
 using tarnwick::BSPFile;
 
-std::vector<uint8_t> ReadMap(const std::string& path) {
-  std::optional<std::vector<uint8_t>> bytes = tarnwick::ReadMapFile(path);
+tarnwick::Bytes ReadMap(const std::string& path) {
+  std::optional<tarnwick::Bytes> bytes = tarnwick::ReadMapFile(path);
   if (!bytes) throw tarnwick::Error("cannot read " + path);
   return std::move(*bytes);
 }
@@ -24,9 +24,7 @@ std::vector<uint8_t> ReadMap(const std::string& path) {
 int Spawns(const std::string& map_path, const std::string& config_path, int count,
            const std::string& out) {
   tarnwick::Config config;
-  std::ifstream config_file(config_path, std::ios::binary);
-  if (!config_file) throw tarnwick::Error("cannot read " + config_path);
-  config.Read(&config_file);
+  if (!config.ReadFile(config_path)) throw tarnwick::Error("cannot read " + config_path);
   BSPFile map(ReadMap(map_path), config);
   struct Original {
     int32_t type;
@@ -54,12 +52,12 @@ int Cache(const std::string& map_path, int megabytes, const std::string& out) {
   constexpr size_t kFillerSize = 1200 * 1000;
   tarnwick::test::GcfWriter writer(0x2000);
   const uint32_t maps = writer.AddFolder("maps");
-  std::vector<uint8_t> map = ReadMap(map_path);
+  tarnwick::Bytes map = ReadMap(map_path);
   size_t total = map.size();
   const std::string name = map_path.substr(map_path.rfind('/') + 1);
   writer.AddFile(name, std::move(map), maps);
   for (uint32_t i = 0; total < static_cast<size_t>(megabytes) * 1000 * 1000; ++i) {
-    std::vector<uint8_t> filler(kFillerSize + (i * 7919) % 65536);
+    tarnwick::Bytes filler(kFillerSize + (i * 7919) % 65536);
     for (size_t b = 0; b < filler.size(); ++b) filler[b] = static_cast<uint8_t>(b * 31 + i);
     total += filler.size();
     writer.AddFile("filler" + std::to_string(i) + ".bsp", std::move(filler), maps);

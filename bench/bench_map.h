@@ -23,7 +23,7 @@ inline std::filesystem::path BenchMap() {
   return largest;
 }
 
-inline const std::vector<uint8_t>& BenchMapBytes() {
-  static const std::vector<uint8_t> bytes = tarnwick::ReadMapFile(BenchMap()).value();
+inline const tarnwick::Bytes& BenchMapBytes() {
+  static const tarnwick::Bytes bytes = tarnwick::ReadMapFile(BenchMap()).value();
   return bytes;
 }

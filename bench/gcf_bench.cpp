@@ -30,13 +30,12 @@ void WriteCache(const std::string& path) {
   for (uint32_t i = 0; i < 3000; ++i) {
     const uint32_t folder = i % 3 == 0 ? sound : models;
     writer.AddFile("file" + std::to_string(i) + ".dat",
-                   std::vector<uint8_t>(1000 + (i * 7919) % 20000, uint8_t(i)), folder);
+                   tarnwick::Bytes(1000 + (i * 7919) % 20000, uint8_t(i)), folder);
   }
   for (uint32_t i = 0; i < 20; ++i) {
-    writer.AddFile("map" + std::to_string(i) + ".bsp", std::vector<uint8_t>(300000, uint8_t(i)),
-                   maps);
+    writer.AddFile("map" + std::to_string(i) + ".bsp", tarnwick::Bytes(300000, uint8_t(i)), maps);
   }
-  std::vector<uint8_t> big(kMapSize);
+  tarnwick::Bytes big(kMapSize);
   for (size_t i = 0; i < big.size(); ++i) big[i] = uint8_t(i * 31 + i / 4096);
   writer.AddFile("de_big.bsp", std::move(big), maps);
   writer.ReserveBlocks(kBlocks);

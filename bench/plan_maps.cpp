@@ -32,9 +32,8 @@ int main(int argc, char** argv) {
     }
     std::sort(args.begin(), args.end());
   }
-  std::ifstream config_file(TARNWICK_CONFIG, std::ios::binary);
   Config config;
-  config.Read(&config_file);
+  if (!config.ReadFile(TARNWICK_CONFIG)) return 1;
   const OffscreenGL gl;
 
   std::printf("%-18s %-45s %5s %5s %7s %8s\n", "map", "type", "had", "added", "missing", "plan ms");

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "base/error.h"
+#include "base/read_file.h"
 #include "fuzz_maps.h"
 #include "fuzz_support.h"
 #include "map/bsp_file.h"
@@ -14,7 +15,7 @@
 namespace {
 
 // Two rooms' worth of faces, a door model, a start and the world.
-std::vector<uint8_t> SmallMap() {
+tarnwick::Bytes SmallMap() {
   tarnwick::test::BspBuilder builder;
   builder.AddBox({-128, -128, 0}, {128, 128, 128}, true);
   builder.AddModel();
@@ -49,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Entity again;
   int64_t pos = 0;
   try {
-    again.Read(added.text.data(), pos, static_cast<int64_t>(added.text.size()));
+    again.Read(added.text, pos);
   } catch (const Error& e) {
     std::fprintf(stderr, "entity_text: the written-back text does not parse: %s\n", e.what());
     std::abort();
@@ -70,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> texts, again_texts;
   for (const Entity& e : map.entities) texts.push_back(e.text);
   try {
-    const BSPFile reloaded(fuzz::ReadBack(path), map.config);
+    const BSPFile reloaded(ReadWholeFile(path).bytes, map.config);
     for (const Entity& e : reloaded.entities) again_texts.push_back(e.text);
   } catch (const Error& e) {
     std::fprintf(stderr, "entity_text: the saved map does not load: %s\n", e.what());

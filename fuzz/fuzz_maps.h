@@ -1,7 +1,5 @@
 #pragma once
 // The configuration the map targets load with: the one the program ships.
-#include <fstream>
-
 #include "config/config.h"
 
 namespace tarnwick::fuzz {
@@ -9,8 +7,7 @@ namespace tarnwick::fuzz {
 inline const Config& ShippedConfig() {
   static const Config config = [] {
     Config c;
-    std::ifstream in(TARNWICK_DATA_DIR "/Config.cfg", std::ios::binary);
-    c.Read(&in);
+    c.ReadFile(TARNWICK_DATA_DIR "/Config.cfg");
     return c;
   }();
   return config;

@@ -56,18 +56,6 @@ const std::string& InputFile::Write(const uint8_t* data, size_t size) {
   return path_;
 }
 
-std::vector<uint8_t> ReadBack(const std::string& path) {
-  std::vector<uint8_t> bytes;
-  if (std::FILE* f = std::fopen(path.c_str(), "rb")) {
-    uint8_t chunk[1 << 14];
-    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;) {
-      bytes.insert(bytes.end(), chunk, chunk + n);
-    }
-    std::fclose(f);
-  }
-  return bytes;
-}
-
 const std::string& ScratchFolder() {
   static const std::string folder = [] {
     const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";

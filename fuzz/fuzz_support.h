@@ -21,9 +21,6 @@ class InputFile {
   std::string path_;
 };
 
-// The bytes of a file, or none when it cannot be read.
-std::vector<uint8_t> ReadBack(const std::string& path);
-
 // An empty folder of this process, removed at exit; in memory where the system offers it, since
 // every save flushes its files.
 const std::string& ScratchFolder();

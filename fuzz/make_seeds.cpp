@@ -3,8 +3,6 @@
 //   make_seeds FOLDER
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -24,16 +22,15 @@ using tarnwick::test::RoomBuilder;
 
 fs::path out;
 
-void Put(const std::string& target, const std::string& name, const std::vector<uint8_t>& bytes) {
+void Put(const std::string& target, const std::string& name, const tarnwick::Bytes& bytes) {
   fs::create_directories(out / target);
   tarnwick::test::WriteFileBytes((out / target / name).string(), bytes);
 }
-void Put(const std::string& target, const std::string& name, const std::string& text) {
-  Put(target, name, std::vector<uint8_t>(text.begin(), text.end()));
+void Put(const std::string& target, const std::string& name, std::string_view text) {
+  Put(target, name, tarnwick::Bytes(text.begin(), text.end()));
 }
-std::string ReadData(const std::string& name) {
-  std::ifstream in(std::string(TARNWICK_DATA_DIR) + "/" + name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
+tarnwick::Bytes ReadData(const std::string& name) {
+  return tarnwick::test::ReadFileBytes(std::string(TARNWICK_DATA_DIR) + "/" + name);
 }
 
 const std::string kEntities =
@@ -59,22 +56,22 @@ BspBuilder Full(const std::string& entities) {
   map.SetLump(tarnwick::LUMP_MARKSURFACES, marks.bytes);
   map.SetLump(tarnwick::LUMP_TEXINFO, texinfo.bytes);
   map.SetLump(tarnwick::LUMP_TEXTURES, tarnwick::test::TextureLump({"wall", "door"}));
-  map.SetLump(tarnwick::LUMP_LIGHTING, std::vector<uint8_t>(24, 0x80));
+  map.SetLump(tarnwick::LUMP_LIGHTING, tarnwick::Bytes(24, 0x80));
   map.SetLump(tarnwick::LUMP_VISIBILITY, {0xFF, 0x00, 0x03});
   return map;
 }
 
 void Maps() {
-  const std::vector<uint8_t> room = RoomBuilder(kEntities).Build();
+  const tarnwick::Bytes room = RoomBuilder(kEntities).Build();
   BspBuilder last = Full(kEntities);
   std::vector<int> order;
   for (int k = 1; k < tarnwick::LUMP_COUNT; ++k) order.push_back(k);
   order.push_back(tarnwick::LUMP_ENTITIES);
   last.SetOrder(order);
   last.SetPadding(3);
-  const std::vector<uint8_t> full = Full(kEntities).Build();
-  const std::vector<uint8_t> ordered = last.Build();
-  const std::string sample = ReadData("sample.bsp");
+  const tarnwick::Bytes full = Full(kEntities).Build();
+  const tarnwick::Bytes ordered = last.Build();
+  const tarnwick::Bytes sample = ReadData("sample.bsp");
   for (const char* target : {"map_load", "map_draw"}) {
     Put(target, "room.bsp", room);
     Put(target, "full.bsp", full);
@@ -117,7 +114,7 @@ void SettingsFiles() {
   settings.last_map_path.clear();
   settings.last_fgd_path.clear();
   tarnwick::WriteSettings((dir / "no_paths.twk").string(), settings);
-  Put("settings_read", "short.twk", std::vector<uint8_t>{1, 0, 0, 0, 2, 0, 0});
+  Put("settings_read", "short.twk", tarnwick::Bytes{1, 0, 0, 0, 2, 0, 0});
 }
 
 void Fgds() {
@@ -133,7 +130,7 @@ void Fgds() {
 
 void Caches() {
   const auto bytes = [](size_t count, uint8_t seed) {
-    std::vector<uint8_t> data(count);
+    tarnwick::Bytes data(count);
     for (size_t i = 0; i < count; ++i) data[i] = static_cast<uint8_t>(seed + 13 * i);
     return data;
   };

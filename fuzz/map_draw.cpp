@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Sink sink;
   std::optional<BSPFile> loaded;
   try {
-    loaded.emplace(std::vector<uint8_t>(data, data + size), tarnwick::fuzz::ShippedConfig());
+    loaded.emplace(Bytes(data, data + size), tarnwick::fuzz::ShippedConfig());
   } catch (const Error&) {
     return 0;
   }

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "base/error.h"
+#include "base/read_file.h"
 #include "fuzz_maps.h"
 #include "fuzz_support.h"
 #include "map/bsp_file.h"
@@ -30,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   HeapWatch watch(size);
   std::optional<BSPFile> map;
   try {
-    map.emplace(std::vector<uint8_t>(data, data + size), config);
+    map.emplace(Bytes(data, data + size), config);
   } catch (const Error&) {
     return 0;
   }
@@ -38,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const Entity& e : map->entities) texts.push_back(e.text);
   // A map that loads saves into a folder that takes it; a failure here is a finding.
   map->SaveFile(path);
-  std::vector<uint8_t> saved = ReadBack(path);
+  Bytes saved = ReadWholeFile(path).bytes;
   Check(!saved.empty(), "the saved map could not be read back");
   std::vector<std::string> again;
   try {
@@ -52,6 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Saving changes nothing in the map: a second save is the same file.
   const std::string second = ScratchFolder() + "/second.bsp";
   map->SaveFile(second);
-  Check(ReadBack(second) == ReadBack(path), "a second save wrote another file");
+  Check(ReadWholeFile(second).bytes == ReadWholeFile(path).bytes,
+        "a second save wrote another file");
   return 0;
 }

@@ -30,7 +30,7 @@ void AddRoom(BspBuilder& map, V3 lo, V3 hi, float door_x) {
   }
 }
 
-std::vector<uint8_t> SampleMap() {
+Bytes SampleMap() {
   BspBuilder map;
   AddRoom(map, {-384, -256, 0}, {0, 256, 192}, 0);
   AddRoom(map, {128, -256, 0}, {512, 256, 192}, 128);

@@ -54,7 +54,7 @@ void TForm1::RecompileEntityLists(bool with_polys) {
   wall_cells.Compile(*bsp_file);  // the walls of lists 2 and 3
 }
 
-void TForm1::LoadFile(std::vector<uint8_t> raw_file_) {
+void TForm1::LoadFile(Bytes raw_file_) {
   bsp_file.reset();
   // The point editor's list holds indexes into the map that goes; it is filled again from the
   // new one when its tab is shown.

@@ -4,7 +4,6 @@
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <filesystem>
-#include <fstream>
 
 #include "base/error.h"
 #include "web/help_window.h"
@@ -278,19 +277,15 @@ void TForm1::KeyPressed(QKeyEvent* event) {
 void TForm1::FormShow() {
   ReadSettingsFile();
   // The spawn-point types.
-  {
-    std::ifstream in(program_dir + "/Config.cfg", std::ios::binary);
-    if (!in) {
-      ShowError("Failed To Open File \"Config.cfg\"");
+  try {
+    if (config.ReadFile(program_dir + "/Config.cfg")) {
+      for (const std::string& name : config.spawn_point_displayname) SpawnPointBox->Add(name);
+      SpawnPointBox->SetItemIndex(0);
     } else {
-      try {
-        config.Read(&in);
-        for (const std::string& name : config.spawn_point_displayname) SpawnPointBox->Add(name);
-        SpawnPointBox->SetItemIndex(0);
-      } catch (const Error& e) {
-        ShowError(e.what());
-      }
+      ShowError("Failed To Open File \"Config.cfg\"");
     }
+  } catch (const Error& e) {
+    ShowError(e.what());
   }
   // The context was made with the view; without one the view stays undrawn.
   FormResize();

@@ -1,6 +1,5 @@
 // The batch room check: the spacing check, or with --walls the wall check, in an off-screen
 // OpenGL context; exit 3 when any spawn point lacks room.
-#include <charconv>
 #include <cstdio>
 
 #include "commands.h"
@@ -15,18 +14,13 @@ namespace {
 
 float Size(const Args& args) {
   const auto it = args.options.find("size");
-  if (it == args.options.end()) return 90;
-  const std::string& text = it->second;
-  float size = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), size);
-  if (error != std::errc{} || end != text.data() + text.size()) throw UsageError{};
-  return size;
+  return it == args.options.end() ? 90 : Number<float>(it->second);
 }
 
 }  // namespace
 
 int Check(const Args& args) {
-  if (args.words.size() != 1) throw UsageError{};
+  Expect(args, 1, {"config", "size", "walls"});
   const float size = Size(args);
   const Config config = LoadConfig(args);
   const auto map = LoadMap(args.words[0], config);

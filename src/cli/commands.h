@@ -1,5 +1,7 @@
 #pragma once
 
+#include <charconv>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -32,6 +34,22 @@ int OperationValueCount(std::string_view name);
 
 // Raised for a command line that does not fit the command; the program exits 2.
 struct UsageError {};
+
+// Raises UsageError unless `args` holds `words` words and no option but `options`, and, when
+// `operations` is set (edit), at least one operation; no other command takes any.
+void Expect(const Args& args, size_t words, std::initializer_list<std::string_view> options,
+            bool operations = false);
+
+// A number given on the command line: a whole one, or one as the editor's fields take it (digits,
+// a minus and a point). Raises UsageError for any other text.
+template <class T>
+T Number(const std::string& text) {
+  if (text.find_first_not_of("-.0123456789") != std::string::npos) throw UsageError{};
+  T value{};
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) throw UsageError{};
+  return value;
+}
 
 // Each command returns the program's exit code; errors of the model are raised as tarnwick::Error.
 int Info(const Args& args);

@@ -1,8 +1,8 @@
 // edit: the editors' operations on a map, in command-line order, then one save.
-#include <charconv>
 #include <functional>
 
 #include "base/error.h"
+#include "base/read_file.h"
 #include "commands.h"
 #include "config/config.h"
 #include "map/bsp_file.h"
@@ -15,25 +15,15 @@ const std::pair<std::string_view, int> kValueCounts[] = {
     {"replace", 2},    {"add", 1},       {"delete", 1},      {"move-spawn", 5},
     {"turn-spawn", 3}, {"add-spawn", 5}, {"delete-spawn", 2}};
 
-// A whole number, or a number as the editor's fields take it: digits, a minus and a point.
-template <class T>
-T Number(const std::string& text) {
-  if (text.find_first_not_of("-.0123456789") != std::string::npos) throw UsageError{};
-  T value{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (text.empty() || error != std::errc{} || end != text.data() + text.size()) throw UsageError{};
-  return value;
-}
-
 std::array<float, 3> Position(const std::vector<std::string>& values, size_t first) {
   return {Number<float>(values[first]), Number<float>(values[first + 1]),
           Number<float>(values[first + 2])};
 }
 
 std::string TextOf(const std::string& path) {
-  const std::optional<std::vector<uint8_t>> bytes = ReadMapFile(path);
-  if (!bytes) throw Error("Failed to open file \"" + path + "\"");
-  return {bytes->begin(), bytes->end()};
+  const FileBytes file = ReadWholeFile(path);
+  if (file.outcome != FileBytes::kRead) throw Error("Failed to open file \"" + path + "\"");
+  return std::string(AsText(file.bytes));
 }
 
 // The index of spawn-point type `type`, counted from 1 in the configuration's order.
@@ -110,7 +100,7 @@ int OperationValueCount(std::string_view name) {
 }
 
 int Edit(const Args& args) {
-  if (args.words.size() != 2 || args.operations.empty()) throw UsageError{};
+  Expect(args, 2, {"config"}, true);
   std::vector<std::function<void(BSPFile&)>> steps;
   for (const Operation& op : args.operations) steps.push_back(Step(op));
   const Config config = LoadConfig(args);

@@ -42,6 +42,22 @@ int Usage() {
 
 }  // namespace
 
+namespace tarnwick::cli {
+
+void Expect(const Args& args, size_t words, std::initializer_list<std::string_view> options,
+            bool operations) {
+  const auto allowed = [&](const auto& option) {
+    return std::find(options.begin(), options.end(), option.first) != options.end();
+  };
+  if (args.words.size() != words ||
+      !std::all_of(args.options.begin(), args.options.end(), allowed) ||
+      args.operations.empty() == operations) {
+    throw UsageError{};
+  }
+}
+
+}  // namespace tarnwick::cli
+
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
   Args args;
@@ -69,9 +85,6 @@ int main(int argc, char** argv) {
   for (const Command& c : kCommands) {
     if (std::strcmp(argv[1], c.name) != 0) continue;
     try {
-      if (!args.operations.empty() && c.run != tarnwick::cli::Edit) {
-        throw tarnwick::cli::UsageError{};
-      }
       return c.run(args);
     } catch (const tarnwick::cli::UsageError&) {
       std::fprintf(stderr, "usage: tarnwick-cli %s\n", c.usage);

@@ -3,7 +3,6 @@
 
 #include <climits>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 
 #include "base/error.h"
@@ -12,18 +11,6 @@
 #include "map/bsp_file.h"
 
 namespace tarnwick::cli {
-namespace {
-
-const char* const kLumpNames[LUMP_COUNT] = {
-    "LUMP_ENTITIES", "LUMP_PLANES",       "LUMP_TEXTURES", "LUMP_VERTEXES",  "LUMP_VISIBILITY",
-    "LUMP_NODES",    "LUMP_TEXINFO",      "LUMP_FACES",    "LUMP_LIGHTING",  "LUMP_CLIPNODES",
-    "LUMP_LEAFS",    "LUMP_MARKSURFACES", "LUMP_EDGES",    "LUMP_SURFEDGES", "LUMP_MODELS"};
-
-void Expect(const Args& args, size_t words) {
-  if (args.words.size() != words) throw UsageError{};
-}
-
-}  // namespace
 
 Config LoadConfig(const Args& args) {
   std::string path;
@@ -35,21 +22,19 @@ Config LoadConfig(const Args& args) {
     path = std::string(exe, n > 0 ? static_cast<size_t>(n) : 0);
     path = path.substr(0, path.rfind('/') + 1) + "Config.cfg";
   }
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw Error("Failed To Open File \"" + path + "\"");
   Config config;
-  config.Read(&in);
+  if (!config.ReadFile(path)) throw Error("Failed To Open File \"" + path + "\"");
   return config;
 }
 
 std::unique_ptr<BSPFile> LoadMap(const std::string& path, const Config& config) {
-  std::optional<std::vector<uint8_t>> bytes = ReadMapFile(path);
+  std::optional<Bytes> bytes = ReadMapFile(path);
   if (!bytes) throw Error("Failed to open file \"" + path + "\"");
   return std::make_unique<BSPFile>(std::move(*bytes), config);
 }
 
 int Info(const Args& args) {
-  Expect(args, 1);
+  Expect(args, 1, {"config"});
   const Config config = LoadConfig(args);
   const auto map = LoadMap(args.words[0], config);
   std::printf("file size %zu\nversion %d\n", map->raw_file.size(), map->header.version);
@@ -68,7 +53,7 @@ int Info(const Args& args) {
 }
 
 int Entities(const Args& args) {
-  Expect(args, 1);
+  Expect(args, 1, {"config"});
   const Config config = LoadConfig(args);
   const auto map = LoadMap(args.words[0], config);
   for (const Entity& e : map->entities) {
@@ -79,7 +64,7 @@ int Entities(const Args& args) {
 }
 
 int Spawns(const Args& args) {
-  Expect(args, 1);
+  Expect(args, 1, {"config"});
   const Config config = LoadConfig(args);
   const auto map = LoadMap(args.words[0], config);
   for (int32_t t = 0; t < config.spawn_point_count(); ++t) {
@@ -93,7 +78,7 @@ int Spawns(const Args& args) {
 }
 
 int Resave(const Args& args) {
-  Expect(args, 2);
+  Expect(args, 2, {"config"});
   const Config config = LoadConfig(args);
   const auto map = LoadMap(args.words[0], config);
   map->SaveFile(args.words[1]);

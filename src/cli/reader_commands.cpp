@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 
 #include "base/error.h"
@@ -20,14 +19,10 @@ void PrintLine(std::string_view line, std::FILE* out = stdout) {
   std::fputc('\n', out);
 }
 
-void CheckWords(const Args& args, size_t count) {
-  if (args.words.size() != count || !args.options.empty()) throw UsageError{};
-}
-
 // Writes `bytes` to the file at `path` over what it held, then cuts a regular file to their size.
 // Truncating first would wait for old contents still on their way to the disk, and hand their
 // blocks back only to take new ones.
-bool WriteOver(const std::string& path, const std::vector<uint8_t>& bytes) {
+bool WriteOver(const std::string& path, const Bytes& bytes) {
   const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
   if (fd < 0) return false;
   bool written = true;
@@ -51,13 +46,13 @@ void OpenCache(GCF& gcf, const std::string& path) {
 }  // namespace
 
 int FgdList(const Args& args) {
-  CheckWords(args, 1);
+  Expect(args, 1, {});
   for (const std::string& line : FGDFile(args.words[0]).ListEntitys()) PrintLine(line);
   return 0;
 }
 
 int FgdShow(const Args& args) {
-  CheckWords(args, 2);
+  Expect(args, 2, {});
   const FGDFile file(args.words[0]);
   const int32_t index = file.FindEntity(args.words[1]);
   if (index < 0) throw Error("Could not find entity \"" + args.words[1] + "\" in the fgd");
@@ -66,7 +61,7 @@ int FgdShow(const Args& args) {
 }
 
 int GcfList(const Args& args) {
-  CheckWords(args, 1);
+  Expect(args, 1, {});
   GCF gcf;
   OpenCache(gcf, args.words[0]);
   const std::vector<GcfMapEntry> maps = gcf.ListMaps();
@@ -78,17 +73,15 @@ int GcfList(const Args& args) {
 }
 
 int GcfExtract(const Args& args) {
-  CheckWords(args, 3);
-  const std::string& text = args.words[1];
-  size_t index = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), index);
-  if (error != std::errc{} || end != text.data() + text.size()) throw UsageError{};
+  Expect(args, 3, {});
+  const auto index = Number<size_t>(args.words[1]);
 
   GCF gcf;
   OpenCache(gcf, args.words[0]);
   const std::vector<GcfMapEntry> maps = gcf.ListMaps();
   if (index >= maps.size()) {
-    throw Error("No map " + text + " in the list (" + std::to_string(maps.size()) + " maps)");
+    throw Error("No map " + args.words[1] + " in the list (" + std::to_string(maps.size()) +
+                " maps)");
   }
   const ExtractedItem item = gcf.ExtractItem(maps[index].block_entry);
   if (item.chain_goes_on) PrintLine("Warnning File May Be Incompleat", stderr);

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "base/error.h"
+#include "base/read_file.h"
 
 namespace tarnwick {
 namespace {
@@ -57,18 +58,19 @@ T& Entry(std::vector<T>& table, int32_t index) {
 // Reads the fields one character at a time and keeps the line number of the messages.
 class FieldReader {
  public:
-  explicit FieldReader(std::istream& in) : in_(in) {}
+  explicit FieldReader(std::string_view text) : text_(text) {}
 
-  // Gathers one field into `field`; false when the stream ends before the field does.
+  // Gathers one field into `field`; false when the text ends before the field does.
   bool Gather(std::string& field, bool comma_ends = false) {
     field.clear();
     for (;;) {
-      const int c = in_.get();
-      if (c == std::istream::traits_type::eof()) return false;
+      if (at_ == text_.size()) return false;
+      const char c = text_[at_++];
       if (c == '\n' || (comma_ends && c == ',')) return true;
-      if (c == '\r' && in_.peek() == '\n') continue;  // text mode: CR LF ends a line like LF
+      // Text mode: CR LF ends a line like LF.
+      if (c == '\r' && at_ < text_.size() && text_[at_] == '\n') continue;
       if (field.size() == kMaxField) Fail("Config::Read (field too long)\nLine(%d)", line);
-      field.push_back(static_cast<char>(c));
+      field.push_back(c);
     }
   }
 
@@ -98,17 +100,24 @@ class FieldReader {
   int32_t line = 1;
 
  private:
-  std::istream& in_;
+  std::string_view text_;
+  size_t at_ = 0;
 };
 
 }  // namespace
 
-void Config::Read(std::istream* stream) {
-  if (stream == nullptr) throw Error("Config::Read (file invalid)");
+bool Config::ReadFile(const std::string& path) {
+  const FileBytes file = ReadWholeFile(path);
+  if (file.outcome != FileBytes::kRead) return false;
+  Read(AsText(file.bytes));
+  return true;
+}
+
+void Config::Read(std::string_view text) {
   spawn_point_entity.clear();
   spawn_point_displayname.clear();
   entitys.clear();
-  FieldReader reader(*stream);
+  FieldReader reader(text);
 
   std::string field;
   if (!reader.Gather(field)) {

@@ -2,30 +2,34 @@
 
 #include <fstream>
 
+#include "base/bytes.h"
+#include "base/read_file.h"
+
 namespace tarnwick {
 
 std::optional<Settings> ReadSettings(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
+  const FileBytes file = ReadWholeFile(path);
+  if (file.outcome != FileBytes::kRead) return std::nullopt;
+  const Bytes& bytes = file.bytes;
   Settings settings;
-  settings.numbers_read = 0;
-  for (int32_t& number : settings.numbers) {
-    unsigned char bytes[4];
-    if (!in.read(reinterpret_cast<char*>(bytes), 4)) return settings;
-    number = static_cast<int32_t>(uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 |
-                                  uint32_t(bytes[2]) << 16 | uint32_t(bytes[3]) << 24);
-    ++settings.numbers_read;
+  settings.numbers_read =
+      static_cast<int>(std::min<size_t>(bytes.size() / 4, Settings::kNumberCount));
+  for (int i = 0; i < settings.numbers_read; ++i) settings.numbers[i] = ReadI32(&bytes[4 * i]);
+  if (settings.numbers_read < Settings::kNumberCount) return settings;
+  // Each path runs to its zero byte, or to the end of the file.
+  std::string_view paths = AsText(bytes).substr(4 * Settings::kNumberCount);
+  for (std::string* path_field : {&settings.last_map_path, &settings.last_fgd_path}) {
+    const size_t end = std::min(paths.find('\0'), paths.size());
+    path_field->assign(paths.substr(0, end));
+    paths.remove_prefix(std::min(end + 1, paths.size()));
   }
-  std::getline(in, settings.last_map_path, '\0');
-  std::getline(in, settings.last_fgd_path, '\0');
   return settings;
 }
 
 bool WriteSettings(const std::string& path, const Settings& settings) {
-  std::string bytes;
-  for (const int32_t number : settings.numbers) {
-    const auto v = static_cast<uint32_t>(number);
-    for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>(v >> shift);
+  std::string bytes(4 * Settings::kNumberCount, '\0');
+  for (int i = 0; i < Settings::kNumberCount; ++i) {
+    WriteI32(reinterpret_cast<uint8_t*>(&bytes[4 * i]), settings.numbers[i]);
   }
   bytes += settings.last_map_path + '\0' + settings.last_fgd_path + '\0';
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

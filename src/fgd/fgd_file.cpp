@@ -1,13 +1,11 @@
 #include "fgd/fgd_file.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <cstdio>
 #include <limits>
 #include <memory>
 
 #include "base/error.h"
+#include "base/read_file.h"
 
 namespace tarnwick {
 namespace {
@@ -16,38 +14,21 @@ bool IsNameChar(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-// The file's bytes as a text-mode read gives them: a CR directly before an LF is dropped.
+// The file's bytes as a text-mode read gives them: a CR directly before an LF is dropped. Offsets
+// into the text are signed 32-bit: a larger file cannot be taken.
 std::string ReadText(const std::string& path) {
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  struct stat info {};
-  // A folder opens for reading here but has no text; it cannot be opened as a file.
-  if (!file || fstat(fileno(file.get()), &info) != 0 || S_ISDIR(info.st_mode)) {
-    throw Error("FGDFile::FGDFile (Could Not Open File)");
+  const FileBytes file = ReadWholeFile(path, std::numeric_limits<int32_t>::max());
+  switch (file.outcome) {
+    case FileBytes::kRead:
+      break;
+    case FileBytes::kNoFile:
+      throw Error("FGDFile::FGDFile (Could Not Open File)");
+    case FileBytes::kTooLarge:
+      throw Error("FGDFile::FGDFile (Could Get File Size)");
+    case FileBytes::kCut:
+      throw Error("FGDFile::FGDFile (Could Not Find End Of File)");
   }
-  if (fseeko(file.get(), 0, SEEK_END) != 0) {
-    throw Error("FGDFile::FGDFile (Could Not Find End Of File)");
-  }
-  // Offsets into the text are signed 32-bit: a larger position cannot be taken.
-  const off_t size = ftello(file.get());
-  if (size < 0 || size > std::numeric_limits<int32_t>::max()) {
-    throw Error("FGDFile::FGDFile (Could Get File Size)");
-  }
-  if (fseeko(file.get(), 0, SEEK_SET) != 0) throw Error("FGDFile::FGDFile (Could Find File Start)");
-
-  // Read at most `size` bytes, growing the buffer as bytes arrive rather than trusting the size.
-  std::string raw;
-  char chunk[1 << 16];
-  while (raw.size() < static_cast<size_t>(size)) {
-    const size_t want = std::min(sizeof chunk, static_cast<size_t>(size) - raw.size());
-    const size_t got = std::fread(chunk, 1, want, file.get());
-    if (got == 0) break;
-    raw.append(chunk, got);
-  }
-
+  const std::string_view raw = AsText(file.bytes);
   std::string text;
   text.reserve(raw.size());
   for (size_t i = 0; i < raw.size(); ++i) {

@@ -11,6 +11,7 @@
 #include <limits>
 #include <new>
 
+#include "base/bytes.h"
 #include "base/error.h"
 
 namespace tarnwick {
@@ -29,11 +30,6 @@ constexpr uint64_t kDataBlockHeaderSize = 20;
 
 // Entries with exactly these flags are never offered to the user.
 constexpr uint32_t kHiddenEntryFlags = 0x200F0000;
-
-// A little-endian 32-bit field; the caller has checked that its bytes lie in the file.
-uint32_t Word(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 // Reads `size` bytes at file offset `offset` into `to`; false when the file ends first.
 bool ReadAt(int fd, uint8_t* to, size_t size, uint64_t offset) {
@@ -60,22 +56,21 @@ bool GCF::Open(const std::string& path) {
     UnmapFile();
     return false;
   }
-  file_name = path;
   return true;
 }
 
 bool GCF::Close() {
   if (!IsOpen()) return false;
-  file_name.clear();
   return UnmapFile();
 }
 
 const char* GCF::GetItemName(uint32_t k) const {
-  return reinterpret_cast<const char*>(names + Word(directory_entries + kDirectoryEntrySize * k));
+  return reinterpret_cast<const char*>(names +
+                                       ReadU32(directory_entries + kDirectoryEntrySize * k));
 }
 
 uint64_t GCF::GetBlockData(uint32_t i) const {
-  return first_block + uint64_t{i} * Word(data_block_header + 4);
+  return first_block + uint64_t{i} * ReadU32(data_block_header + 4);
 }
 
 bool GCF::MapFile(const std::string& path) {
@@ -115,7 +110,7 @@ bool GCF::FindSections() {
   if (!Holds(0, kFileHeaderSize + kBlockEntryHeaderSize)) return false;
   header = view;
   block_entry_header = view + kFileHeaderSize;
-  const uint64_t n = Word(header + 36);
+  const uint64_t n = ReadU32(header + 36);
   uint64_t at = kFileHeaderSize + kBlockEntryHeaderSize;
   const uint64_t block_entries_at = at;
   at += kBlockEntrySize * n + kFragmentationMapHeaderSize;
@@ -123,7 +118,7 @@ bool GCF::FindSections() {
   at += 4 * n + kBlockEntryMapHeaderSize + kBlockEntryMapEntrySize * n;
   const uint64_t directory_header_at = at;
   if (!Holds(directory_header_at, kDirectoryHeaderSize)) return false;
-  const uint64_t m = Word(view + directory_header_at + 12);
+  const uint64_t m = ReadU32(view + directory_header_at + 12);
   at += kDirectoryHeaderSize;
   const uint64_t directory_entries_at = at;
   at += kDirectoryEntrySize * m;
@@ -138,17 +133,17 @@ bool GCF::FindSections() {
   // The data block header: the first 4-byte step past the start of the name table whose five
   // words repeat the header's counts and sum to their checksum. Candidates stay inside both the
   // size the header claims and the real file.
-  const uint32_t file_size = Word(header + 28);
-  const uint32_t block_size = Word(header + 32);
+  const uint32_t file_size = ReadU32(header + 28);
+  const uint32_t block_size = ReadU32(header + 32);
   const auto block_count = static_cast<uint32_t>(n);
   const uint64_t limit = std::min(file_size, file_length);
   if (limit < kDataBlockHeaderSize) return false;
   for (uint64_t candidate = names_at + 4; candidate <= limit - kDataBlockHeaderSize;
        candidate += 4) {
     const uint8_t* p = view + candidate;
-    const uint32_t w0 = Word(p), w1 = Word(p + 4), w2 = Word(p + 8), w3 = Word(p + 12);
+    const uint32_t w0 = ReadU32(p), w1 = ReadU32(p + 4), w2 = ReadU32(p + 8), w3 = ReadU32(p + 12);
     if (w0 != block_count || w1 != block_size || w2 >= file_size || w3 > block_count ||
-        w0 + w1 + w2 + w3 != Word(p + 16)) {
+        w0 + w1 + w2 + w3 != ReadU32(p + 16)) {
       continue;
     }
     // Data block 0 must start inside the file (or right at its end, for a cache with no data).
@@ -161,15 +156,15 @@ bool GCF::FindSections() {
 }
 
 bool GCF::IsValidBlock(uint32_t v) const {
-  const auto count = static_cast<int32_t>(Word(block_entry_header));
+  const auto count = static_cast<int32_t>(ReadU32(block_entry_header));
   return static_cast<int32_t>(v) >= 0 && static_cast<int32_t>(v) < count;
 }
 
 std::vector<GcfMapEntry> GCF::ListMaps() const {
   std::vector<GcfMapEntry> maps;
   if (!IsOpen()) return maps;
-  const uint32_t n = Word(block_entry_header);
-  const uint32_t item_count = Word(directory_header + 12);
+  const uint32_t n = ReadU32(block_entry_header);
+  const uint32_t item_count = ReadU32(directory_header + 12);
 
   struct Candidate {
     int32_t entry;
@@ -181,10 +176,11 @@ std::vector<GcfMapEntry> GCF::ListMaps() const {
     // Entries are walked up to the block entry header's count, which may reach past the section.
     if (!Holds(OffsetOf(block_entries) + kBlockEntrySize * e, kBlockEntrySize)) break;
     const uint8_t* entry = block_entries + kBlockEntrySize * e;
-    if (Word(entry + 20) != n || Word(entry) == kHiddenEntryFlags) continue;
-    const uint32_t item = Word(entry + 24);
+    if (ReadU32(entry + 20) != n || ReadU32(entry) == kHiddenEntryFlags) continue;
+    const uint32_t item = ReadU32(entry + 24);
     if (item >= item_count) continue;
-    const uint64_t name_at = OffsetOf(names) + Word(directory_entries + kDirectoryEntrySize * item);
+    const uint64_t name_at =
+        OffsetOf(names) + ReadU32(directory_entries + kDirectoryEntrySize * item);
     if (name_at < file_length) candidates.push_back({static_cast<int32_t>(e), item, name_at});
   }
 
@@ -217,12 +213,12 @@ std::vector<GcfMapEntry> GCF::ListMaps() const {
 ExtractedItem GCF::ExtractItem(int32_t block_entry) const {
   if (!IsOpen()) throw Error("GCF::ExtractItem (cache not open)");
   const uint64_t entry_at = OffsetOf(block_entries) + kBlockEntrySize * uint64_t(block_entry);
-  if (block_entry < 0 || static_cast<uint32_t>(block_entry) >= Word(block_entry_header) ||
+  if (block_entry < 0 || static_cast<uint32_t>(block_entry) >= ReadU32(block_entry_header) ||
       !Holds(entry_at, kBlockEntrySize)) {
     throw Error("GCF::ExtractItem (no such block entry)");
   }
   const uint8_t* entry = view + entry_at;
-  const uint32_t size = Word(entry + 8);
+  const uint32_t size = ReadU32(entry + 8);
   // Sizes are signed 32-bit; an item cannot be larger than the cache that holds it.
   if (size > file_length || size > uint32_t(std::numeric_limits<int32_t>::max())) {
     throw Error("GCF::ExtractItem (item too large)");
@@ -237,9 +233,9 @@ ExtractedItem GCF::ExtractItem(int32_t block_entry) const {
   // The chain is followed once per block of data, so a cycle cannot hold the loop. A block size
   // that is not a positive signed number cannot carry any data. Blocks that follow each other in
   // the file are read with one call.
-  const uint32_t block_size = Word(header + 32);
+  const uint32_t block_size = ReadU32(header + 32);
   const bool blocks_hold_data = static_cast<int32_t>(block_size) > 0;
-  uint32_t block = Word(entry + 12);
+  uint32_t block = ReadU32(entry + 12);
   uint32_t done = 0;
   uint64_t run_at = 0, run_size = 0;  // the blocks not read yet: file offset and bytes
   const auto read_run = [&] {
@@ -261,7 +257,7 @@ ExtractedItem GCF::ExtractItem(int32_t block_entry) const {
     }
     run_size += take;
     done += take;
-    block = Word(view + next_at);
+    block = ReadU32(view + next_at);
   }
   read_run();
   item.chain_goes_on = size > 0 && IsValidBlock(block);

@@ -5,45 +5,60 @@
 
 #include "base/bytes.h"
 #include "base/error.h"
+#include "base/read_file.h"
 
 namespace tarnwick {
 
 void VertexPoint::ReadPoint(const uint8_t* src) {
-  if (src == nullptr) throw Error("VertexPoint::ReadPoint (invalid file)");
   x = ReadF32(src);
   y = ReadF32(src + 4);
   z = ReadF32(src + 8);
 }
 
 void Edge::ReadEdge(const uint8_t* src) {
-  if (src == nullptr) throw Error("Edge::ReadEdge (invalid file)");
   first = ReadU16(src);
   second = ReadU16(src + 2);
 }
 
 void LumpHeader::ReadLumpHeader(const uint8_t* src) {
-  if (src == nullptr) throw Error("LumpHeader::ReadLumpHeader (invalid file)");
   offset = ReadI32(src);
   size = ReadI32(src + 4);
 }
 
 void LumpHeader::WriteLumpHeader(uint8_t* dst) const {
-  if (dst == nullptr) throw Error("LumpHeader::WriteLumpHeader (invalid file)");
   WriteI32(dst, offset);
   WriteI32(dst + 4, size);
 }
 
 void BSPHeader::ReadFile(const uint8_t* src) {
-  if (src == nullptr) throw Error("BSPHeader::ReadFile (invalid file)");
   version = ReadI32(src);
   if (version != 30) throw Error("BSPHeader::ReadFile (Version Number Is Not 30)");
   for (int k = 0; k < LUMP_COUNT; ++k) lumps[k].ReadLumpHeader(src + 4 + 8 * k);
 }
 
 void BSPHeader::WriteFile(uint8_t* dst) const {
-  if (dst == nullptr) throw Error("BSPHeader::WriteFile (invalid file)");
   WriteI32(dst, version);
   for (int k = 0; k < LUMP_COUNT; ++k) lumps[k].WriteLumpHeader(dst + 4 + 8 * k);
+}
+
+const std::array<const char*, LUMP_COUNT> kLumpNames = {
+    "LUMP_ENTITIES", "LUMP_PLANES",       "LUMP_TEXTURES", "LUMP_VERTEXES",  "LUMP_VISIBILITY",
+    "LUMP_NODES",    "LUMP_TEXINFO",      "LUMP_FACES",    "LUMP_LIGHTING",  "LUMP_CLIPNODES",
+    "LUMP_LEAFS",    "LUMP_MARKSURFACES", "LUMP_EDGES",    "LUMP_SURFEDGES", "LUMP_MODELS"};
+
+std::optional<Bytes> ReadMapFile(const std::string& path) {
+  FileBytes file = ReadWholeFile(path);
+  switch (file.outcome) {
+    case FileBytes::kRead:
+      return std::move(file.bytes);
+    case FileBytes::kNoFile:
+      return std::nullopt;
+    case FileBytes::kTooLarge:
+      throw Error("Form1 (raw_file pointer = 0)");
+    case FileBytes::kCut:
+      break;
+  }
+  throw Error("Form1 (could not read all of the file)");
 }
 
 const ConfigEntity* FindGroup(const Config& config, const std::string& class_name) {
@@ -59,22 +74,21 @@ namespace {
 
 // The number of records of a lump of fixed-size records. Every record must end at least one byte
 // before the end of the file, so checking the last one settles them all.
-int64_t CountRecords(const BSPHeader& header, const std::vector<uint8_t>& file, Lump lump,
-                     int64_t record_size, const char* name) {
+int64_t CountRecords(const BSPHeader& header, const Bytes& file, Lump lump, int64_t record_size) {
   const LumpHeader& l = header.lumps[lump];
   if (l.offset < 1 || l.size < 1) return 0;
   const int64_t count = l.size / record_size;
   if (l.offset + count * record_size >= static_cast<int64_t>(file.size())) {
-    throw Error(std::string("BSPFile::BSPFile (") + name + " size check)");
+    throw Error(std::string("BSPFile::BSPFile (") + kLumpNames[lump] + " size check)");
   }
   return count;
 }
 
 // Decodes a lump of fixed-size records, checked as above (which bounds the allocation by the file).
 template <class T, class Decode>
-std::vector<T> ReadRecords(const BSPHeader& header, const std::vector<uint8_t>& file, Lump lump,
-                           int64_t record_size, const char* name, Decode decode) {
-  const int64_t count = CountRecords(header, file, lump, record_size, name);
+std::vector<T> ReadRecords(const BSPHeader& header, const Bytes& file, Lump lump,
+                           int64_t record_size, Decode decode) {
+  const int64_t count = CountRecords(header, file, lump, record_size);
   std::vector<T> records(static_cast<size_t>(count));
   const uint8_t* p = file.data() + header.lumps[lump].offset;
   for (T& record : records) {
@@ -86,7 +100,7 @@ std::vector<T> ReadRecords(const BSPHeader& header, const std::vector<uint8_t>& 
 
 // The texture directory is taken only as far as it lies inside both the lump and the file; a
 // directory that points elsewhere leaves the map without textures, which nothing else reads.
-std::vector<Texture> ReadTextures(const BSPHeader& header, const std::vector<uint8_t>& file) {
+std::vector<Texture> ReadTextures(const BSPHeader& header, const Bytes& file) {
   const LumpHeader& l = header.lumps[LUMP_TEXTURES];
   if (l.offset < 1 || l.size < 1) return {};
   const int64_t begin = l.offset;
@@ -109,20 +123,20 @@ std::vector<Texture> ReadTextures(const BSPHeader& header, const std::vector<uin
 
 }  // namespace
 
-BSPFile::BSPFile(std::vector<uint8_t> raw_file_, const Config& config_)
+BSPFile::BSPFile(Bytes raw_file_, const Config& config_)
     : raw_file(std::move(raw_file_)), config(config_) {
   if (raw_file.size() > INT32_MAX) throw Error("BSPFile::BSPFile (invalid file)");
   if (raw_file.size() < 125) throw Error("BSPFile::BSPFile (file_size_ to small to load header)");
   header.ReadFile(raw_file.data());
 
   const auto& f = raw_file;
-  vertices = ReadRecords<VertexPoint>(header, f, LUMP_VERTEXES, 12, "LUMP_VERTEXES",
+  vertices = ReadRecords<VertexPoint>(header, f, LUMP_VERTEXES, 12,
                                       [](VertexPoint& v, const uint8_t* p) { v.ReadPoint(p); });
-  edges = ReadRecords<Edge>(header, f, LUMP_EDGES, 4, "LUMP_EDGES",
-                            [](Edge& e, const uint8_t* p) { e.ReadEdge(p); });
-  surfedges = ReadRecords<int32_t>(header, f, LUMP_SURFEDGES, 4, "LUMP_SURFEDGES",
+  edges =
+      ReadRecords<Edge>(header, f, LUMP_EDGES, 4, [](Edge& e, const uint8_t* p) { e.ReadEdge(p); });
+  surfedges = ReadRecords<int32_t>(header, f, LUMP_SURFEDGES, 4,
                                    [](int32_t& s, const uint8_t* p) { s = ReadI32(p); });
-  faces = ReadRecords<Face>(header, f, LUMP_FACES, 20, "LUMP_FACES", [](Face& r, const uint8_t* p) {
+  faces = ReadRecords<Face>(header, f, LUMP_FACES, 20, [](Face& r, const uint8_t* p) {
     r.plane = ReadU16(p);
     r.side = ReadU16(p + 2);
     r.first_surfedge = ReadI32(p + 4);
@@ -131,7 +145,7 @@ BSPFile::BSPFile(std::vector<uint8_t> raw_file_, const Config& config_)
     std::copy_n(p + 12, 4, r.styles.begin());
     r.lightmap_offset = ReadI32(p + 16);
   });
-  marksurfaces = ReadRecords<uint16_t>(header, f, LUMP_MARKSURFACES, 2, "LUMP_MARKSURFACES",
+  marksurfaces = ReadRecords<uint16_t>(header, f, LUMP_MARKSURFACES, 2,
                                        [](uint16_t& m, const uint8_t* p) { m = ReadU16(p); });
   struct Leaf {
     uint16_t first_marksurface = 0, marksurface_count = 0;
@@ -140,28 +154,26 @@ BSPFile::BSPFile(std::vector<uint8_t> raw_file_, const Config& config_)
     r.first_marksurface = ReadU16(p + 20);
     r.marksurface_count = ReadU16(p + 22);
   };
-  for (const Leaf& leaf : ReadRecords<Leaf>(header, f, LUMP_LEAFS, 28, "LUMP_LEAFS", read_leaf)) {
+  for (const Leaf& leaf : ReadRecords<Leaf>(header, f, LUMP_LEAFS, 28, read_leaf)) {
     leaf_first_marksurface.push_back(leaf.first_marksurface);
     leaf_marksurface_count.push_back(leaf.marksurface_count);
   }
-  models =
-      ReadRecords<Model>(header, f, LUMP_MODELS, 64, "LUMP_MODELS", [](Model& m, const uint8_t* p) {
-        m.first_face = ReadI32(p + 56);
-        m.face_count = ReadI32(p + 60);
-      });
+  models = ReadRecords<Model>(header, f, LUMP_MODELS, 64, [](Model& m, const uint8_t* p) {
+    m.first_face = ReadI32(p + 56);
+    m.face_count = ReadI32(p + 60);
+  });
   if (const LumpHeader& l = header.lumps[LUMP_LIGHTING]; l.offset >= 1 && l.size >= 1) {
     if (int64_t{l.offset} + l.size >= static_cast<int64_t>(f.size())) {
       throw Error("BSPFile::BSPFile (lightmap lumpsize to big)");
     }
     lighting_size = l.size;
   }
-  texinfo_count = static_cast<int32_t>(CountRecords(header, f, LUMP_TEXINFO, 40, "LUMP_TEXINFO"));
+  texinfo_count = static_cast<int32_t>(CountRecords(header, f, LUMP_TEXINFO, 40));
   textures = ReadTextures(header, f);
-  planes =
-      ReadRecords<Plane>(header, f, LUMP_PLANES, 20, "LUMP_PLANES", [](Plane& r, const uint8_t* p) {
-        r.normal.ReadPoint(p);
-        r.distance = ReadF32(p + 12);
-      });
+  planes = ReadRecords<Plane>(header, f, LUMP_PLANES, 20, [](Plane& r, const uint8_t* p) {
+    r.normal.ReadPoint(p);
+    r.distance = ReadF32(p + 12);
+  });
   ReadEntities();
   Rebuild();
 }
@@ -184,11 +196,11 @@ void BSPFile::ReadEntities() {
   }
   if (opens != closes) throw Error("BSPFile::BSPFile (error counting entitys)");
   entities.resize(static_cast<size_t>(closes));
-  const char* text = reinterpret_cast<const char*>(raw_file.data());
+  const std::string_view lump = AsText(raw_file).substr(0, static_cast<size_t>(end));
   int64_t pos = begin;
   for (Entity& entity : entities) {
     if (pos < 0) throw Error("BSPFile::BSPFile (missing entitys)");
-    entity.Read(text, pos, end);
+    entity.Read(lump, pos);
   }
   // The braces paired up over the lump, but a block that holds a second "{" took its partner
   // from outside the blocks; saved, the blocks alone would not pair up and could not be split.
@@ -287,7 +299,7 @@ namespace {
 // `text` read as one entity, over `entity`, whose spawn-point link it keeps.
 Entity ParseEntity(const std::string& text, const Config& config, Entity entity = {}) {
   int64_t pos = 0;
-  entity.Read(text.data(), pos, static_cast<int64_t>(text.size()));
+  entity.Read(text, pos);
   // Blocks do not nest: the map would not load again once saved with this one.
   if (HasInnerBrace(entity.text)) throw Error("Entity::Read (invalid ent)");
   // A spawn point needs an origin: refused here, so that the rebuild that follows cannot fail.

@@ -149,11 +149,11 @@ void Rewrite(std::string& text, size_t& close, const char* key,
 
 }  // namespace
 
-void Entity::Read(const char* file_, int64_t& pos_, int64_t end_) {
-  if (file_ == nullptr) Fail("invalid file_");
-  if (pos_ < 0) Fail("pos_ < 0");
-  if (pos_ >= end_ || file_[pos_] != '{') Fail("entity dose not start with '{'");
-  const int64_t close = ClosingBrace(file_, pos_, end_);
+void Entity::Read(std::string_view file_, int64_t& pos_) {
+  const char* file = file_.data();
+  const auto end = static_cast<int64_t>(file_.size());
+  if (pos_ < 0 || pos_ >= end || file[pos_] != '{') Fail("entity dose not start with '{'");
+  const int64_t close = ClosingBrace(file, pos_, end);
   if (close < 0) Fail("entity dose not end with '}'");
 
   Entity e;
@@ -162,19 +162,19 @@ void Entity::Read(const char* file_, int64_t& pos_, int64_t end_) {
   e.spawn_point_index = spawn_point_index;
   e.text.reserve(static_cast<size_t>(close - pos_ + 1));
   for (int64_t p = pos_; p <= close; ++p) {  // the runs between carriage returns
-    const auto* cr = static_cast<const char*>(memchr(file_ + p, '\r', size_t(close + 1 - p)));
-    const int64_t run_end = cr ? cr - file_ : close + 1;
-    e.text.append(file_ + p, static_cast<size_t>(run_end - p));
+    const auto* cr = static_cast<const char*>(memchr(file + p, '\r', size_t(close + 1 - p)));
+    const int64_t run_end = cr ? cr - file : close + 1;
+    e.text.append(file + p, static_cast<size_t>(run_end - p));
     p = run_end;
   }
   int64_t next = close;
-  while (next < end_ && file_[next] != '{') ++next;
-  if (next >= end_) next = -1;
+  while (next < end && file[next] != '{') ++next;
+  if (next >= end) next = -1;
 
   // The keys are read from the text as kept, carriage returns dropped, so that the fields agree
   // with the text that is shown and saved even where a CR stands inside a value. Positions below
   // are relative to the text's "{"; the block ends before its closing brace.
-  const NumberBytes bytes{e.text, file_ + close + 1, end_ - close - 1};
+  const NumberBytes bytes{e.text, file + close + 1, end - close - 1};
   const std::string_view block(e.text.data(), e.text.size() - 1);
   const auto text_value = [&](size_t value) {
     const size_t quote = block.find('"', value);
@@ -239,7 +239,7 @@ void Entity::WriteBack() {
   Entity after;
   int64_t pos = 0;
   try {
-    after.Read(result.data(), pos, static_cast<int64_t>(result.size()));
+    after.Read(result, pos);
   } catch (const Error&) {
     return;
   }

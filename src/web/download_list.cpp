@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "base/read_file.h"
 #include "ui/ui.h"
 
 namespace tarnwick {
@@ -38,16 +39,11 @@ std::optional<std::string> Get(const std::string& url) {
   return body;
 }
 
-// A file that opens but cannot be read (a folder of that name, say) counts as one that cannot be
-// opened; the stream buffer reports such a read error by throwing.
+// A file that cannot be read whole (a folder of that name, say) counts as none.
 std::optional<std::string> ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  try {
-    return std::string(std::istreambuf_iterator<char>(in), {});
-  } catch (const std::ios_base::failure&) {
-    return std::nullopt;
-  }
+  const FileBytes file = ReadWholeFile(path);
+  if (file.outcome != FileBytes::kRead) return std::nullopt;
+  return std::string(AsText(file.bytes));
 }
 
 // Whole lines only: text after the last line feed is no line. A CR before the LF is dropped.

@@ -40,17 +40,17 @@ static BspBuilder RoomMapBuilder() {
   return map;
 }
 
-std::vector<uint8_t> RoomMap() {
+Bytes RoomMap() {
   return RoomMapBuilder().Build();
 }
 
-std::vector<uint8_t> RoomWith(const std::string& entities) {
+Bytes RoomWith(const std::string& entities) {
   BspBuilder map = RoomMapBuilder();
   map.SetEntities(Block({{"classname", "worldspawn"}}) + entities);
   return map.Build();
 }
 
-std::vector<uint8_t> LightsMap() {
+Bytes LightsMap() {
   return RoomWith(Block({{"classname", "light"}, {"origin", "8 16 32"}}) +
                   Block({{"classname", "light"}, {"origin", "-8 16 32"}}));
 }
@@ -134,14 +134,14 @@ TForm1& AppTest::Start(const std::string& command_line) {
   return *form_;
 }
 
-TForm1& AppTest::StartWith(const std::vector<uint8_t>& map, const std::string& name) {
+TForm1& AppTest::StartWith(const Bytes& map, const std::string& name) {
   Start();
   Load(Write(name, map));
   EXPECT_NE(form_->bsp_file, nullptr) << "the map did not load";
   return *form_;
 }
 
-std::string AppTest::Write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+std::string AppTest::Write(const std::string& name, const Bytes& bytes) const {
   std::filesystem::create_directories(std::filesystem::path(Path(name)).parent_path());
   WriteFileBytes(Path(name), bytes);
   return Path(name);

@@ -33,11 +33,11 @@ std::string DataFile(const std::string& name);
 //   10         info_target at (0 -300 0)
 // Model 0 is a room from (-512 -384 -128) to (512 384 256). No two spawn points, nor the camera
 // at the origin, are within 90 units of each other; within 200, spawn points 3 and 4 are.
-std::vector<uint8_t> RoomMap();
+Bytes RoomMap();
 // The room's models with a plain world and then `entities`; LightsMap's are two lights at
 // (8 16 32) and (-8 16 32).
-std::vector<uint8_t> RoomWith(const std::string& entities);
-std::vector<uint8_t> LightsMap();
+Bytes RoomWith(const std::string& entities);
+Bytes LightsMap();
 inline constexpr int kRoomEntities = 11;
 
 // The colours the view draws with.
@@ -81,12 +81,12 @@ class AppTest : public ::testing::Test {
   // windows of an earlier start are closed first.
   TForm1& Start(const std::string& command_line = "");
   // Starts without a command line and loads `map`, written to `name`, with the load button.
-  TForm1& StartWith(const std::vector<uint8_t>& map, const std::string& name = "test.bsp");
+  TForm1& StartWith(const Bytes& map, const std::string& name = "test.bsp");
   // The user closes the program: the main window hides, then the windows go.
   void Close();
 
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
-  std::string Write(const std::string& name, const std::vector<uint8_t>& bytes) const;
+  std::string Write(const std::string& name, const Bytes& bytes) const;
   // The next file dialog is answered with `path`; nothing is the user cancelling.
   void Answer(std::optional<std::string> path) { answers_.push_back(std::move(path)); }
   // The load button, the user choosing `path`.

@@ -7,7 +7,7 @@ namespace tarnwick::test {
 using AppLoadSave = AppTest;
 
 TEST_F(AppLoadSave, LoadsResetTheCameraAndEveryFailureIsReportedLeavingNoMapAndABlackView) {
-  std::vector<uint8_t> short_map = RoomMap(), old_map = RoomMap();
+  Bytes short_map = RoomMap(), old_map = RoomMap();
   Truncate(short_map, 100);
   SetVersion(old_map, 29);
   const std::pair<std::string, std::string> cases[] = {

@@ -9,10 +9,10 @@ TEST_F(AppTest, TheCachePickerListsTheMapsAndADoubleClickLoadsOneOrReportsWhyNot
   // A cache of small blocks, so that each map spans many: two maps beside an item that is none.
   GcfWriter writer(0x200), no_maps, long_chain(0x200);
   GcfLayout layout;
-  writer.AddFile("readme.txt", std::vector<uint8_t>(100, 'x'));
+  writer.AddFile("readme.txt", Bytes(100, 'x'));
   const uint32_t room = writer.AddFile("zeta_room.bsp", RoomMap());
   const uint32_t lights = writer.AddFile("alpha_lights.bsp", LightsMap());
-  std::vector<uint8_t> cache = writer.Build(&layout);
+  Bytes cache = writer.Build(&layout);
   const auto double_click = [&](int row, Qt::MouseButton button = Qt::LeftButton) {
     Click(form_->picker->ListBox1, row, true, button);
   };
@@ -34,7 +34,7 @@ TEST_F(AppTest, TheCachePickerListsTheMapsAndADoubleClickLoadsOneOrReportsWhyNot
   EXPECT_EQ(form.bsp_file->raw_file, RoomMap());
 
   // With nothing to select, or the cache behind the list closed, a double click only hides.
-  no_maps.AddFile("readme.txt", std::vector<uint8_t>(10, 'r'));
+  no_maps.AddFile("readme.txt", Bytes(10, 'r'));
   Load(Write("none.gcf", no_maps.Build()));
   picker_->ListBox1MouseDown(true);
   EXPECT_FALSE(picker_->isVisible());

@@ -23,7 +23,7 @@ class CliReaders : public ::testing::Test {
     std::string command = std::string("'") + TARNWICK_CLI + "'";
     for (const std::string& arg : args) command += " '" + arg + "'";
     const int status = std::system((command + " >" + Path("out") + " 2>" + Path("err")).c_str());
-    const std::vector<uint8_t> out = ReadFileBytes(Path("out")), err = ReadFileBytes(Path("err"));
+    const Bytes out = ReadFileBytes(Path("out")), err = ReadFileBytes(Path("err"));
     return std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : -1) + "|" +
            std::string(out.begin(), out.end()) + "|" + std::string(err.begin(), err.end());
   }
@@ -42,7 +42,7 @@ TEST_F(CliReaders, ListAndShowDefinitionsListAndExtractMaps) {
   EXPECT_EQ(Run({"fgd-list", Path("none.fgd")}), "1||FGDFile::FGDFile (Could Not Open File)\n");
 
   GcfWriter writer(32);
-  const std::vector<uint8_t> first(100, 'a'), second(70, 'b');
+  const Bytes first(100, 'a'), second(70, 'b');
   writer.AddFile("de_first.bsp", first);
   writer.AddFile("notes.txt", {'x'});
   writer.AddFile("de_second.bsp", second, 0, {.chain_goes_on = true});
@@ -56,7 +56,7 @@ TEST_F(CliReaders, ListAndShowDefinitionsListAndExtractMaps) {
             "0||Warnning File May Be Incompleat\n");
   EXPECT_EQ(ReadFileBytes(Path("first.bsp")), second);
   const std::string failed = "1||Failed to open file\nIf steam is open close\nit and try again\n";
-  WriteFileBytes(Path("map.gcf"), std::vector<uint8_t>(4096, 7));
+  WriteFileBytes(Path("map.gcf"), Bytes(4096, 7));
   EXPECT_EQ(Run({"gcf-list", Path("map.gcf")}), failed);
   EXPECT_EQ(Run({"gcf-extract", Path("missing.gcf"), "0", Path("x.bsp")}), failed);
 }
@@ -92,7 +92,7 @@ TEST_F(CliReaders, EditRunsTheEditorsOperationsInOrderAndSavesOnce) {
             world + "{\n\"origin\" \"1 2 3\"\n\"angles\" \"0 45.5 0\"\n\"classname\" " +
                 "\"info_player_start\"\n}\n{\"classname\" \"light\"}\n|");
   // A map error leaves OUT as it was; values that do not fit are a usage error.
-  const std::vector<uint8_t> saved = ReadFileBytes(out);
+  const Bytes saved = ReadFileBytes(out);
   EXPECT_EQ(edit(in, {"--delete", "0"}),
             "1||BSPFile::DeleteEntity (worldspawn must stay the first entity)\n");
   EXPECT_EQ(edit(in, {"--turn-spawn", "1", "2", "90"}),

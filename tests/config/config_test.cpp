@@ -45,9 +45,8 @@ std::string Dump(const Config& config) {
 std::string Read(const std::string& text, Config* config = nullptr) {
   Config local;
   Config& target = config ? *config : local;
-  std::istringstream in(text);
   try {
-    target.Read(&in);
+    target.Read(text);
   } catch (const Error& e) {
     return e.what();
   }
@@ -138,12 +137,11 @@ TEST(ConfigState, KeepsWhatWasStoredBeforeTheFailingField) {
 }
 
 TEST(ConfigData, ShippedConfigurationReads) {
-  std::ifstream in(TARNWICK_DATA_DIR "/Config.cfg", std::ios::binary);
   Config config;
-  config.Read(&in);
+  ASSERT_TRUE(config.ReadFile(TARNWICK_DATA_DIR "/Config.cfg"));
   for (const char* type : {"info_player_start", "info_player_deathmatch"})
     EXPECT_EQ(std::ranges::count(config.spawn_point_entity, type), 1) << type;
-  EXPECT_GT(config.entity_count(), 0);
+  EXPECT_FALSE(config.entitys.empty());
 }
 
 }  // namespace

@@ -16,8 +16,7 @@ namespace tarnwick::test {
 namespace {
 
 // `bytes` with the words at the given file offsets changed.
-std::vector<uint8_t> Changed(std::vector<uint8_t> bytes,
-                             const std::vector<std::pair<uint64_t, uint32_t>>& words) {
+Bytes Changed(Bytes bytes, const std::vector<std::pair<uint64_t, uint32_t>>& words) {
   for (const auto& [at, value] : words) SetI32(bytes, at, static_cast<int32_t>(value));
   return bytes;
 }
@@ -27,7 +26,7 @@ class GcfReader : public ::testing::Test {
   void TearDown() override { std::filesystem::remove(path_); }
 
   // "closed" when `bytes` do not open; else what extracting block entry `entry` gives.
-  std::string Outcome(const std::vector<uint8_t>& bytes, int32_t entry = 0) {
+  std::string Outcome(const Bytes& bytes, int32_t entry = 0) {
     WriteFileBytes(path_, bytes);
     return gcf_.Open(path_) ? Extract(entry) : "closed";
   }
@@ -56,11 +55,11 @@ std::vector<uint32_t> Header(uint32_t n, uint32_t block_size, uint32_t first_blo
 // A cache with no directory items and one block entry, the first of its item, that holds 4 bytes
 // in data block 0. Its name table starts at kTable and holds the words the scan looks at.
 constexpr uint32_t kTable = 208;
-std::vector<uint8_t> BareCache(std::initializer_list<std::vector<uint32_t>> parts,
-                               uint32_t file_size = 0, uint32_t block_size = 4) {
+Bytes BareCache(std::initializer_list<std::vector<uint32_t>> parts, uint32_t file_size = 0,
+                uint32_t block_size = 4) {
   std::vector<uint32_t> tail;
   for (const auto& part : parts) tail.insert(tail.end(), part.begin(), part.end());
-  std::vector<uint8_t> bytes(kTable + 4 * tail.size());
+  Bytes bytes(kTable + 4 * tail.size(), 0);
   for (size_t i = 0; i < tail.size(); ++i) SetI32(bytes, kTable + 4 * i, int32_t(tail[i]));
   const auto size = file_size ? file_size : uint32_t(bytes.size());
   // One block; data_size 4, no previous entry; the chain ends after block 0.
@@ -74,7 +73,7 @@ TEST_F(GcfReader, FindsTheDataBlockHeaderAtTheFirstCandidateThatMatches) {
   const std::string zeros(4, '\0'), closed = "closed";
   const auto good = BareCache({{0}, Header(1, 4, 0, 1)});
   const struct {
-    std::vector<uint8_t> cache;
+    Bytes cache;
     std::string outcome;
   } cases[] = {
       // The start of the name table itself is no candidate.
@@ -102,28 +101,28 @@ TEST_F(GcfReader, FindsTheDataBlockHeaderAtTheFirstCandidateThatMatches) {
 // A cache of the sample map, files of other sizes, and the cases the picker leaves out.
 struct Sample {
   explicit Sample(uint32_t seed) {
-    writer.AddFile("readme.txt", Bytes(10, 1));
-    writer.AddFile("CAPS.BSP", Bytes(70, 2), maps);
-    writer.AddFile("hidden.bsp", Bytes(70, 3), maps, {.entry_flags = kGcfHiddenEntryFlags});
+    writer.AddFile("readme.txt", Fill(10, 1));
+    writer.AddFile("CAPS.BSP", Fill(70, 2), maps);
+    writer.AddFile("hidden.bsp", Fill(70, 3), maps, {.entry_flags = kGcfHiddenEntryFlags});
     writer.Scatter(seed);
     bytes = writer.Build(&layout);
   }
-  static std::vector<uint8_t> Bytes(size_t size, uint8_t value) { return std::vector(size, value); }
+  static Bytes Fill(size_t size, uint8_t value) { return Bytes(size, value); }
   int32_t First(uint32_t item) const { return static_cast<int32_t>(layout.first_entry[item]); }
 
   GcfWriter writer{64};
   uint32_t maps = writer.AddFolder("maps"), sound = writer.AddFolder("sound");
-  std::vector<uint8_t> room = ReadFileBytes(TARNWICK_DATA_DIR "/sample.bsp");
+  Bytes room = ReadFileBytes(TARNWICK_DATA_DIR "/sample.bsp");
   uint32_t de_room = writer.AddFile("de_room.bsp", room, maps);
-  uint32_t split = writer.AddFile("split.bsp", Bytes(64 * 4, 5), maps, {.split = true});
-  uint32_t exact = writer.AddFile("exact.bsp", Bytes(64 * 3, 6), maps, {.chain_goes_on = true});
+  uint32_t split = writer.AddFile("split.bsp", Fill(64 * 4, 5), maps, {.split = true});
+  uint32_t exact = writer.AddFile("exact.bsp", Fill(64 * 3, 6), maps, {.chain_goes_on = true});
   uint32_t empty = writer.AddFile("empty.bsp", {}, maps);
-  uint32_t bare = writer.AddFile(".bsp", Bytes(1, 7), maps);
-  uint32_t twin_a = writer.AddFile("twin.bsp", Bytes(65, 8), maps);
-  uint32_t twin_b = writer.AddFile("twin.bsp", Bytes(63, 9), sound);
+  uint32_t bare = writer.AddFile(".bsp", Fill(1, 7), maps);
+  uint32_t twin_a = writer.AddFile("twin.bsp", Fill(65, 8), maps);
+  uint32_t twin_b = writer.AddFile("twin.bsp", Fill(63, 9), sound);
   std::vector<uint32_t> listed = {de_room, split, exact, empty, bare, twin_a, twin_b};
   GcfLayout layout;
-  std::vector<uint8_t> bytes;
+  Bytes bytes;
 };
 
 TEST_F(GcfReader, ListsAndExtractsFirstEntriesOfBspItemsInBlockEntryOrder) {

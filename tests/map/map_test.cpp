@@ -57,18 +57,18 @@ class MapTest : public ::testing::Test {
       Block({{"classname", "func_door"}, {"model", "*1"}}) + Spawn("info_player_start", "0 0 8") +
       Block({{"classname", "func_pendulum"}, {"model", "*2"}}) + Spawn("light", "1 1 1");
   BSPFile map{RoomBuilder(entities).Build(), config};
-  const std::vector<uint8_t> good = FullBuilder(entities).Build();
+  const Bytes good = FullBuilder(entities).Build();
 };
 
 TEST_F(MapTest, DamagedFilesFailWithTheFirstFailingChecksMessage) {
   const std::string header = "BSPFile::BSPFile (file_size_ to small to load header)";
-  std::vector<uint8_t> empty = BspBuilder().Build();
+  Bytes empty = BspBuilder().Build();
   ASSERT_EQ(empty.size(), 125u);
   EXPECT_EQ(LoadError(empty, config), "");
   Truncate(empty, 124);
   EXPECT_EQ(LoadError(empty, config), header);
   for (const int32_t version : {29, 31, 0, -1}) {
-    std::vector<uint8_t> file = good;
+    Bytes file = good;
     SetVersion(file, version);
     // The version is read before any lump: the vertices start on the file's last byte.
     SetLumpHeader(file, LUMP_VERTEXES, int32_t(file.size()) - 1, 64);
@@ -78,7 +78,7 @@ TEST_F(MapTest, DamagedFilesFailWithTheFirstFailingChecksMessage) {
   // reaches past the end: the one checked first reports.
   for (size_t i = 0; i < std::size(kChecks); ++i) {
     for (size_t j = i; j < std::size(kChecks); ++j) {
-      std::vector<uint8_t> file = good;
+      Bytes file = good;
       SetLumpHeader(file, kChecks[j].first, int32_t(file.size()) - 1, 64);
       SetLumpHeader(file, kChecks[i].first, int32_t(file.size()) - 1, 64);
       EXPECT_EQ(LoadError(file, config), kChecks[i].second) << kChecks[j].second;
@@ -91,7 +91,7 @@ TEST_F(MapTest, ALumpEndingExactlyAtTheEndOfTheFileFailsItsCheck) {
     BspBuilder builder = FullBuilder(entities);
     builder.SetOrder(OrderWithLast(lump));
     builder.SetTrailing(0);
-    const std::vector<uint8_t> exact = builder.Build();
+    const Bytes exact = builder.Build();
     ASSERT_EQ(GetLump(exact, lump).offset + GetLump(exact, lump).size, int32_t(exact.size()));
     // Text has no record to run past the end.
     EXPECT_EQ(LoadError(exact, config), lump == LUMP_ENTITIES ? "" : message);
@@ -109,7 +109,7 @@ TEST_F(MapTest, ADamagedTextureLumpLeavesNoTexturesAndTheMapLoads) {
       {8, textures.size - 8},  // a header cut by the lump's end
   };
   for (const auto& [at, value] : damages) {
-    std::vector<uint8_t> file = good;
+    Bytes file = good;
     SetI32(file, textures.offset + at, value);
     EXPECT_TRUE(BSPFile(file, config).textures.empty()) << at << " " << value;
   }
@@ -119,9 +119,9 @@ TEST_F(MapTest, TruncatingAtAnyLengthLoadsOrRaises) {
   for (const Lump last : {LUMP_ENTITIES, LUMP_LIGHTING, LUMP_MODELS}) {
     BspBuilder builder = FullBuilder(entities);
     builder.SetOrder(OrderWithLast(last));
-    const std::vector<uint8_t> file = builder.Build();
+    const Bytes file = builder.Build();
     for (size_t n = 0; n < file.size(); ++n) {
-      LoadError(std::vector<uint8_t>(file.begin(), file.begin() + n), config);  // no crash
+      LoadError(Bytes(file.begin(), file.begin() + n), config);  // no crash
     }
   }
 }
@@ -129,7 +129,7 @@ TEST_F(MapTest, TruncatingAtAnyLengthLoadsOrRaises) {
 Entity Parse(const std::string& text) {
   Entity entity;
   int64_t pos = 0;
-  entity.Read(text.data(), pos, static_cast<int64_t>(text.size()));
+  entity.Read(text, pos);
   return entity;
 }
 
@@ -360,8 +360,8 @@ TEST_F(MapTest, BrushEntitiesAreListedByGroupAndMarkTheirFaces) {
 // Saving.
 
 // The entity lump a save writes: the texts end to end and one zero byte.
-std::vector<uint8_t> Lump(const BSPFile& map) {
-  std::vector<uint8_t> lump;
+Bytes Lump(const BSPFile& map) {
+  Bytes lump;
   for (const Entity& e : map.entities) lump.insert(lump.end(), e.text.begin(), e.text.end());
   lump.push_back(0);
   return lump;
@@ -369,10 +369,10 @@ std::vector<uint8_t> Lump(const BSPFile& map) {
 
 // `old` with the entity lump replaced by `lump`: later lumps shifted by the change in size, every
 // other lump copied, every byte outside the header and the lumps zero.
-std::vector<uint8_t> Saved(const std::vector<uint8_t>& old, const std::vector<uint8_t>& lump) {
+Bytes Saved(const Bytes& old, const Bytes& lump) {
   const LumpPlace e = GetLump(old, LUMP_ENTITIES);
   const auto shift = static_cast<int32_t>(lump.size()) - e.size;
-  std::vector<uint8_t> file(old.size() + shift, 0);
+  Bytes file(old.size() + shift, 0);
   SetI32(file, 0, 30);
   SetLumpHeader(file, LUMP_ENTITIES, e.offset, static_cast<int32_t>(lump.size()));
   std::copy(lump.begin(), lump.end(), file.begin() + e.offset);
@@ -397,7 +397,7 @@ TEST_F(MapTest, OnlyTheEntityLumpChangesAndLaterLumpsMoveByItsChange) {
     builder.SetOrder(order);
     builder.SetPadding(full ? 3 : 0);
     builder.SetTrailing(5);
-    std::vector<uint8_t> file = builder.Build();
+    Bytes file = builder.Build();
     std::fill(file.end() - 5, file.end(), 0xAA);  // bytes in no lump, which a save leaves zero
     BSPFile saved(file, config);
     saved.SaveFile(Path("a.bsp"));  // the lump shrinks: the line feeds between blocks go

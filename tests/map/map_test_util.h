@@ -27,7 +27,7 @@ inline BspBuilder FullBuilder(const std::string& entities) {
       {LUMP_LEAFS, 2 * 28}, {LUMP_MARKSURFACES, 6 * 2}, {LUMP_TEXINFO, 2 * 40}, {LUMP_LIGHTING, 30},
       {LUMP_VISIBILITY, 9}, {LUMP_NODES, 24},           {LUMP_CLIPNODES, 16}};
   for (const auto& [lump, size] : raw) {
-    std::vector<uint8_t> bytes(size);
+    Bytes bytes(size, 0);
     for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<uint8_t>(lump + 7 * i);
     map.SetLump(lump, bytes);
   }
@@ -66,7 +66,7 @@ std::string ErrorOf(Action&& action) {
   return "";
 }
 
-inline std::string LoadError(const std::vector<uint8_t>& file, const Config& config) {
+inline std::string LoadError(const Bytes& file, const Config& config) {
   return ErrorOf([&] { BSPFile map(file, config); });
 }
 

@@ -37,8 +37,8 @@ class RegressionInputsTest : public ::testing::Test {
     std::string dir_template = (fs::temp_directory_path() / "tarnwick_regress_XXXXXX").string();
     ASSERT_NE(mkdtemp(dir_template.data()), nullptr);
     dir = dir_template;
-    std::ifstream in(TARNWICK_DATA_DIR "/Config.cfg", std::ios::binary);
-    config.Read(&in);  // the configuration the fuzz targets load with
+    // The configuration the fuzz targets load with.
+    ASSERT_TRUE(config.ReadFile(TARNWICK_DATA_DIR "/Config.cfg"));
   }
   void TearDown() override { fs::remove_all(dir); }
 
@@ -62,7 +62,7 @@ class RegressionInputsTest : public ::testing::Test {
 TEST_F(RegressionInputsTest, MapsThatLoadSaveAndLoadBack) {
   size_t loaded = 0;
   for (const fs::path& input : Inputs("map_load")) {
-    std::vector<uint8_t> bytes = ReadFileBytes(input.string());
+    Bytes bytes = ReadFileBytes(input.string());
     if (!LoadError(bytes, config).empty()) continue;  // refused with a message: also fine
     ++loaded;
     BSPFile map(std::move(bytes), config);
@@ -77,7 +77,7 @@ TEST_F(RegressionInputsTest, EntityTextsThatAreTakenSaveAndLoadBack) {
                          .Build(),
                      config);
   for (const fs::path& input : Inputs("entity_text")) {
-    const std::vector<uint8_t> bytes = ReadFileBytes(input.string());
+    const Bytes bytes = ReadFileBytes(input.string());
     BSPFile map = base;
     const std::string error =
         ErrorOf([&] { map.AddEntity(std::string(bytes.begin(), bytes.end())); });

@@ -152,7 +152,7 @@ class SaveFailureTest : public ::testing::Test {
   fs::path dir;
   Config config = TestConfig();
   std::optional<BSPFile> map;
-  std::vector<uint8_t> old_map, old_side;
+  Bytes old_map, old_side;
   std::vector<std::string> texts;
 };
 
@@ -219,8 +219,8 @@ TEST_F(SaveFailureTest, AFolderInTheWayStopsTheSaveBeforeAnything) {
     EXPECT_EQ(SaveError(name), kInvalidFile) << name;
   }
   ExpectOldFilesAlone({"maps.bsp", long_name});
-  EXPECT_EQ(ReadFileBytes(Path(long_name)), (std::vector<uint8_t>{1, 2, 3}));
-  EXPECT_EQ(ReadFileBytes(Path("maps.bsp/inside")), std::vector<uint8_t>{7});
+  EXPECT_EQ(ReadFileBytes(Path(long_name)), (Bytes{1, 2, 3}));
+  EXPECT_EQ(ReadFileBytes(Path("maps.bsp/inside")), Bytes{7});
   EXPECT_EQ(std::distance(fs::directory_iterator(dir / "maps.bsp"), fs::directory_iterator()), 1);
   ExpectSavesAgain();
 }

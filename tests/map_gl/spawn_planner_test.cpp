@@ -13,8 +13,7 @@ namespace tarnwick::test {
 namespace {
 
 // Rooms, each a box from its `min` to its `max` seen from inside.
-std::vector<uint8_t> Rooms(const std::vector<std::pair<V3, V3>>& boxes,
-                           const std::string& entities) {
+Bytes Rooms(const std::vector<std::pair<V3, V3>>& boxes, const std::string& entities) {
   BspBuilder b;
   for (const auto& [min, max] : boxes) b.AddBox(min, max, true);
   b.AddModel();
@@ -24,7 +23,7 @@ std::vector<uint8_t> Rooms(const std::vector<std::pair<V3, V3>>& boxes,
 
 // A room from -`half` to `half` around the origin, floor at z = 0, and a second room behind its
 // x = `half` wall.
-std::vector<uint8_t> TwoRooms(float half, const std::string& entities) {
+Bytes TwoRooms(float half, const std::string& entities) {
   return Rooms({{{-half, -half, 0}, {half, half, 128}}, {{half + 16, -half, 0}, {400, half, 128}}},
                entities);
 }
@@ -32,7 +31,7 @@ std::vector<uint8_t> TwoRooms(float half, const std::string& entities) {
 // A room over a drop of 512 units, with a ledge 128 units deep along its x = -256 wall, its top
 // at z = 0. In the drop, the underside of a beam 20 below the ledge's top, and two narrow floors
 // 36 and 40 below it.
-std::vector<uint8_t> Ledge(const std::string& entities) {
+Bytes Ledge(const std::string& entities) {
   BspBuilder b;
   b.AddBox({-256, -64, -512}, {256, 64, 192}, true);
   b.AddBox({-256, -64, -512}, {-128, 64, 0}, false);
@@ -62,7 +61,7 @@ TEST_F(SpawnPlannerTest, FillsOnlyPlacesThatKeepEveryRule) {
   const std::string start = Spawn("info_player_start", "0 0 36");
   struct Case {
     const char* what;
-    std::vector<uint8_t> file;
+    Bytes file;
     int32_t type, count;
     size_t added;
     int32_t missing;

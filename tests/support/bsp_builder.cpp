@@ -4,9 +4,10 @@
 #include <bit>
 #include <cmath>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <stdexcept>
+
+#include "base/read_file.h"
 
 namespace tarnwick::test {
 namespace {
@@ -136,12 +137,12 @@ int BspBuilder::AddModel() {
   return AddModel(model_end_, face_count() - model_end_);
 }
 
-void BspBuilder::SetLump(int lump, std::vector<uint8_t> bytes) {
+void BspBuilder::SetLump(int lump, Bytes bytes) {
   raw_.emplace_back(lump, std::move(bytes));
 }
 
-std::vector<uint8_t> BspBuilder::Build() const {
-  std::vector<std::vector<uint8_t>> lumps(LUMP_COUNT);
+Bytes BspBuilder::Build() const {
+  std::vector<Bytes> lumps(LUMP_COUNT);
   lumps[LUMP_ENTITIES].assign(entities_.begin(), entities_.end());
 
   ByteWriter planes, vertices, edges, surfedges, faces, models;
@@ -211,7 +212,7 @@ std::vector<uint8_t> BspBuilder::Build() const {
   for (int k = 0; k < LUMP_COUNT; ++k) {
     if (std::find(order.begin(), order.end(), k) == order.end()) order.push_back(k);
   }
-  std::vector<uint8_t> file(kHeaderSize, 0);
+  Bytes file(kHeaderSize, 0);
   SetI32(file, 0, 30);
   for (size_t i = 0; i < order.size(); ++i) {
     if (i > 0) file.resize(file.size() + padding_, 0);
@@ -230,7 +231,7 @@ std::string Block(const std::vector<std::pair<std::string, std::string>>& pairs)
   return text + "}\n";
 }
 
-std::vector<uint8_t> TextureLump(const std::vector<std::string>& names) {
+Bytes TextureLump(const std::vector<std::string>& names) {
   ByteWriter lump;
   const auto count = static_cast<int32_t>(names.size());
   lump.I32(count);
@@ -241,41 +242,41 @@ std::vector<uint8_t> TextureLump(const std::vector<std::string>& names) {
   return lump.bytes;
 }
 
-void SetI32(std::vector<uint8_t>& file, size_t at, int32_t value) {
+void SetI32(Bytes& file, size_t at, int32_t value) {
   const auto v = static_cast<uint32_t>(value);
   for (int b = 0; b < 4; ++b) file.at(at + b) = static_cast<uint8_t>(v >> (8 * b));
 }
 
-int32_t GetI32(const std::vector<uint8_t>& file, size_t at) {
+int32_t GetI32(const Bytes& file, size_t at) {
   uint32_t v = 0;
   for (int b = 0; b < 4; ++b) v |= uint32_t{file.at(at + b)} << (8 * b);
   return static_cast<int32_t>(v);
 }
 
-LumpPlace GetLump(const std::vector<uint8_t>& file, int lump) {
+LumpPlace GetLump(const Bytes& file, int lump) {
   return {GetI32(file, 4 + 8 * lump), GetI32(file, 8 + 8 * lump)};
 }
 
-void SetLumpHeader(std::vector<uint8_t>& file, int lump, int32_t offset, int32_t size) {
+void SetLumpHeader(Bytes& file, int lump, int32_t offset, int32_t size) {
   SetI32(file, 4 + 8 * lump, offset);
   SetI32(file, 8 + 8 * lump, size);
 }
 
-void SetVersion(std::vector<uint8_t>& file, int32_t version) {
+void SetVersion(Bytes& file, int32_t version) {
   SetI32(file, 0, version);
 }
 
-void Truncate(std::vector<uint8_t>& file, size_t size) {
+void Truncate(Bytes& file, size_t size) {
   file.resize(std::min(size, file.size()));
 }
 
-std::vector<uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+Bytes ReadFileBytes(const std::string& path) {
+  FileBytes file = ReadWholeFile(path);
+  if (file.outcome != FileBytes::kRead) throw std::runtime_error("cannot read " + path);
+  return std::move(file.bytes);
 }
 
-void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+void WriteFileBytes(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));

@@ -24,7 +24,7 @@ class ByteWriter {
   // `text` zero-padded (or cut) to `width` bytes.
   ByteWriter& Text(const std::string& text, size_t width);
 
-  std::vector<uint8_t> bytes;
+  Bytes bytes;
 };
 
 // Writes BSP version 30 files from a description of their geometry and entities. Faces are given
@@ -56,7 +56,7 @@ class BspBuilder {
   // The entity lump's bytes, exactly as given.
   void SetEntities(std::string text) { entities_ = std::move(text); }
   // Raw bytes for a lump, replacing whatever the builder would have written there.
-  void SetLump(int lump, std::vector<uint8_t> bytes);
+  void SetLump(int lump, Bytes bytes);
   // The order of the lumps in the file; lumps not named follow in index order.
   void SetOrder(std::vector<int> order) { order_ = std::move(order); }
   // Zero bytes between two neighbouring lumps.
@@ -65,7 +65,7 @@ class BspBuilder {
   // the end of the file does not load.
   void SetTrailing(int32_t bytes) { trailing_ = bytes; }
 
-  std::vector<uint8_t> Build() const;
+  Bytes Build() const;
 
   int face_count() const { return static_cast<int>(faces_.size()); }
   const std::vector<V3>& vertices() const { return vertices_; }
@@ -91,7 +91,7 @@ class BspBuilder {
   std::vector<ModelDesc> models_;
   int model_end_ = 0;
   std::string entities_;
-  std::vector<std::pair<int, std::vector<uint8_t>>> raw_;
+  std::vector<std::pair<int, Bytes>> raw_;
   std::vector<int> order_;
   int32_t padding_ = 0;
   int32_t trailing_ = 1;
@@ -101,25 +101,25 @@ class BspBuilder {
 std::string Block(const std::vector<std::pair<std::string, std::string>>& pairs);
 
 // A valid texture lump: one 40-byte header per name, width and height 64, mip levels in a WAD.
-std::vector<uint8_t> TextureLump(const std::vector<std::string>& names);
+Bytes TextureLump(const std::vector<std::string>& names);
 
 // Reading and damaging a built file.
-int32_t GetI32(const std::vector<uint8_t>& file, size_t at);
-void SetI32(std::vector<uint8_t>& file, size_t at, int32_t value);
+int32_t GetI32(const Bytes& file, size_t at);
+void SetI32(Bytes& file, size_t at, int32_t value);
 struct LumpPlace {
   int32_t offset = 0, size = 0;
 };
-LumpPlace GetLump(const std::vector<uint8_t>& file, int lump);
-void SetLumpHeader(std::vector<uint8_t>& file, int lump, int32_t offset, int32_t size);
-void SetVersion(std::vector<uint8_t>& file, int32_t version);
-void Truncate(std::vector<uint8_t>& file, size_t size);
+LumpPlace GetLump(const Bytes& file, int lump);
+void SetLumpHeader(Bytes& file, int lump, int32_t offset, int32_t size);
+void SetVersion(Bytes& file, int32_t version);
+void Truncate(Bytes& file, size_t size);
 
 // A room (model 0, six inward faces) and two brush boxes (models 1 and 2, six faces each), with
 // the given entity text.
 BspBuilder RoomBuilder(const std::string& entities);
 
-std::vector<uint8_t> ReadFileBytes(const std::string& path);
-// Raises std::runtime_error when the file cannot be written.
-void WriteFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// Each raises std::runtime_error when the file cannot be read or written.
+Bytes ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const Bytes& bytes);
 
 }  // namespace tarnwick::test

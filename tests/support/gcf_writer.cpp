@@ -9,7 +9,7 @@
 
 namespace tarnwick::test {
 
-GcfLayout GcfWriter::Plan(std::vector<uint8_t>& head, std::vector<Piece>& pieces) const {
+GcfLayout GcfWriter::Plan(Bytes& head, std::vector<Piece>& pieces) const {
   const uint32_t bs = block_size_;
   // Block entries and their data blocks, first numbered in the order they are made.
   struct Entry {
@@ -97,18 +97,18 @@ GcfLayout GcfWriter::Plan(std::vector<uint8_t>& head, std::vector<Piece>& pieces
   return layout;
 }
 
-std::vector<uint8_t> GcfWriter::Build(GcfLayout* layout) const {
-  std::vector<uint8_t> head;
+Bytes GcfWriter::Build(GcfLayout* layout) const {
+  Bytes head;
   std::vector<Piece> pieces;
   GcfLayout planned = Plan(head, pieces);
-  std::vector<uint8_t> bytes(planned.file_size);
+  Bytes bytes(planned.file_size, 0);
   for (const auto& [at, data] : pieces) std::ranges::copy(data, bytes.begin() + at);
   if (layout) *layout = std::move(planned);
   return bytes;
 }
 
 GcfLayout GcfWriter::Write(const std::string& path) const {
-  std::vector<uint8_t> head;
+  Bytes head;
   std::vector<Piece> pieces;
   const GcfLayout layout = Plan(head, pieces);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/bytes.h"
+
 namespace tarnwick::test {
 
 // Flags of a block entry in use, and the flags of entries the picker never offers.
@@ -39,7 +41,7 @@ class GcfWriter {
   uint32_t AddFolder(const std::string& name, uint32_t parent = 0) {
     return Add({name, parent, true, {}, {}});
   }
-  uint32_t AddFile(const std::string& name, std::vector<uint8_t> data, uint32_t parent = 0,
+  uint32_t AddFile(const std::string& name, Bytes data, uint32_t parent = 0,
                    GcfFileOptions options = {}) {
     return Add({name, parent, false, std::move(data), options});
   }
@@ -49,7 +51,7 @@ class GcfWriter {
   void ReserveBlocks(uint32_t count) { reserved_blocks_ = count; }
 
   // The whole file in memory.
-  std::vector<uint8_t> Build(GcfLayout* layout = nullptr) const;
+  Bytes Build(GcfLayout* layout = nullptr) const;
   // Writes the file with its unused blocks left as holes, so that a huge cache costs little disk.
   GcfLayout Write(const std::string& path) const;
 
@@ -58,7 +60,7 @@ class GcfWriter {
     std::string name;
     uint32_t parent;
     bool folder;
-    std::vector<uint8_t> data;
+    Bytes data;
     GcfFileOptions options;
   };
   using Piece = std::pair<uint64_t, std::span<const uint8_t>>;  // bytes for a file offset
@@ -67,7 +69,7 @@ class GcfWriter {
     return static_cast<uint32_t>(items_.size() - 1);
   }
   // Everything before data block 0 into `head`; the pieces of the file, `head` the first.
-  GcfLayout Plan(std::vector<uint8_t>& head, std::vector<Piece>& pieces) const;
+  GcfLayout Plan(Bytes& head, std::vector<Piece>& pieces) const;
 
   uint32_t block_size_;
   std::vector<Item> items_{{"", 0xFFFFFFFF, true, {}, {}}};

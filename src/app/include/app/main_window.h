@@ -97,7 +97,7 @@ class TForm1 : public ui::Container {
   // Loading and saving.
   void LoadButtonClick();
   void SaveButtonClick();
-  void LoadFile(std::vector<uint8_t> raw_file_);
+  void LoadFile(Bytes raw_file_);
   // The camera back at the origin, and the lists and fields that show the map filled anew.
   void CameraToOrigin();
 

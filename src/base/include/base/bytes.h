@@ -2,11 +2,13 @@
 
 #include <bit>
 #include <cstdint>
-#include <cstring>
+#include <memory>
+#include <utility>
+#include <vector>
 
 namespace tarnwick {
 
-// Little-endian fields of the map file; the caller has checked that the bytes exist.
+// Little-endian fields; the caller has checked that the bytes exist.
 inline uint32_t ReadU32(const uint8_t* p) {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
@@ -27,5 +29,30 @@ inline void WriteI32(uint8_t* p, int32_t value) {
   p[2] = uint8_t(v >> 16);
   p[3] = uint8_t(v >> 24);
 }
+
+// An allocator whose new elements are left as they are, for buffers that are filled right after
+// they grow: a file read into one is not first filled with zeros.
+template <class T>
+struct UninitializedAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = UninitializedAllocator<U>;
+  };
+  UninitializedAllocator() = default;
+  template <class U>
+  UninitializedAllocator(const UninitializedAllocator<U>&) {}
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    if constexpr (sizeof...(Args) == 0) {
+      ::new (static_cast<void*>(p)) U;
+    } else {
+      ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+    }
+  }
+};
+
+// The bytes of a file: a map's as loaded and saved, a cache item's as extracted. Bytes(n) and
+// resize(n) leave the new bytes undefined; say Bytes(n, 0) for zeros.
+using Bytes = std::vector<uint8_t, UninitializedAllocator<uint8_t>>;
 
 }  // namespace tarnwick

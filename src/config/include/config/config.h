@@ -2,8 +2,8 @@
 
 #include <array>
 #include <cstdint>
-#include <istream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarnwick {
@@ -18,13 +18,14 @@ struct ConfigEntity {
 // The spawn-point types and brush-entity groups of Config.cfg.
 class Config {
  public:
-  // Reads the whole configuration from `stream` at its current position. The stream is read as
-  // text: a CR directly before an LF is dropped. Raises Error with the message for the first bad
-  // field; the tables keep everything stored before it.
-  void Read(std::istream* stream);
+  // Reads the whole configuration from `text`, as text: a CR directly before an LF is dropped.
+  // Raises Error with the message for the first bad field; the tables keep everything stored
+  // before it.
+  void Read(std::string_view text);
+  // Reads the file at `path` with Read; false, and nothing changed, when it cannot be read.
+  bool ReadFile(const std::string& path);
 
   int32_t spawn_point_count() const { return static_cast<int32_t>(spawn_point_entity.size()); }
-  int32_t entity_count() const { return static_cast<int32_t>(entitys.size()); }
 
   std::vector<std::string> spawn_point_entity;       // class name of each spawn-point type
   std::vector<std::string> spawn_point_displayname;  // the name the user picks it by

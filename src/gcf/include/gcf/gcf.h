@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/bytes.h"
+
 namespace tarnwick {
 
 // A map stored in the cache, as the picker lists it.
@@ -15,7 +17,7 @@ struct GcfMapEntry {
 
 // The bytes of one block entry, copied out of the cache.
 struct ExtractedItem {
-  std::vector<uint8_t> bytes;
+  Bytes bytes;
   bool chain_goes_on = false;  // the block chain continues past the entry's data
 };
 
@@ -53,8 +55,6 @@ class GCF {
   // leaves the cache; nothing partial is returned.
   ExtractedItem ExtractItem(int32_t block_entry) const;
 
-  const std::string& FileName() const { return file_name; }
-
  private:
   bool MapFile(const std::string& path);
   bool UnmapFile();
@@ -69,7 +69,6 @@ class GCF {
   const uint8_t* view = nullptr;  // the whole file, read-only; null while closed
   int file = -1;                  // the file, open while the view is, for reading data blocks
   uint32_t file_length = 0;       // bytes mapped
-  std::string file_name;          // path of the last successful Open
   // Sections, in file order, all inside the view. The headers of the fragmentation map and the
   // block entry map, and the block entry map itself, are only stepped over.
   const uint8_t* header = nullptr;

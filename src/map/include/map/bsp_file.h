@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/bytes.h"
 #include "config/config.h"
 #include "map/drawing.h"
 #include "map/entity.h"
@@ -35,6 +36,9 @@ enum Lump {
 };
 
 constexpr int32_t kHeaderSize = 4 + 8 * LUMP_COUNT;
+
+// The lumps' names, by index, as the loader's messages and tarnwick-cli's info give them.
+extern const std::array<const char*, LUMP_COUNT> kLumpNames;
 
 // The readers and writers below take raw pointers; the caller has checked that the bytes exist.
 struct VertexPoint {
@@ -96,7 +100,7 @@ struct BSPHeader {
 class BSPFile {
  public:
   // Takes the whole file. Raises Error when it is damaged; `config` must outlive the map.
-  BSPFile(std::vector<uint8_t> raw_file_, const Config& config);
+  BSPFile(Bytes raw_file_, const Config& config);
 
   int32_t GetModelCount() const { return static_cast<int32_t>(models.size()); }
   int32_t GetEntityCount() const { return static_cast<int32_t>(entities.size()); }
@@ -158,7 +162,7 @@ class BSPFile {
   bool FaceCorners(int64_t f, std::vector<VertexPoint>& corners) const;
 
   BSPHeader header;
-  std::vector<uint8_t> raw_file;  // the bytes as loaded; never changed
+  Bytes raw_file;  // the bytes as loaded; never changed
   std::vector<VertexPoint> vertices;
   std::vector<Edge> edges;
   std::vector<int32_t> surfedges;
@@ -190,7 +194,7 @@ const ConfigEntity* FindGroup(const Config& config, const std::string& class_nam
 // is not a regular file that can be opened. Raises Error("Form1 (raw_file pointer = 0)") when no
 // buffer of its size can be had and Error("Form1 (could not read all of the file)") on a short
 // read.
-std::optional<std::vector<uint8_t>> ReadMapFile(const std::string& path);
+std::optional<Bytes> ReadMapFile(const std::string& path);
 
 // The name of the side file that holds the entity lump saved beside `map_file_name`.
 std::string EntFileName(const std::string& map_file_name);

@@ -10,10 +10,10 @@ namespace tarnwick {
 
 // One block of the entity lump: its own copy of the text plus the keys the program interprets.
 struct Entity {
-  // Parses the block that starts at `pos_` in `file_`, reading no byte at or past `end_`. On
-  // success replaces every field but the spawn-point link and sets `pos_` to the next "{" (or -1);
-  // on failure raises Error and leaves the entity and `pos_` as they were.
-  void Read(const char* file_, int64_t& pos_, int64_t end_);
+  // Parses the block that starts at `pos_` in `file_`. On success replaces every field but the
+  // spawn-point link and sets `pos_` to the next "{" (or -1); on failure raises Error and leaves
+  // the entity and `pos_` as they were.
+  void Read(std::string_view file_, int64_t& pos_);
 
   // Gives the "origin", "angles" and "angle" values of `text` the numbers of the fields, each where
   // Read finds it. A value that already reads as its field is left alone, and of a changed one

@@ -1,12 +1,15 @@
 #pragma once
 
-// The layer over Qt Widgets. The window code reaches the toolkit only through it, and it keeps the
-// contract the handlers rely on: setting an edit's text to a different text runs its change
-// handler before the setter returns; clearing, filling and selecting in lists runs no handler;
-// a drop-down's change and a list box's click run on user action only; a check box or the
-// scroll bar changed to a different value runs its handler. Keys typed into an edit, drop-down,
-// list box or memo stay there; buttons and check boxes pass the arrow keys on to their window
-// instead of moving the focus, so that the window's keys work while one of them has it.
+// The layer over Qt Widgets. The windows make through it every control whose handlers the contract
+// below covers (edits, drop-downs, list boxes, memos, buttons, check boxes, the scroll bar) and
+// every message box and file dialog; the rest of Qt they use directly (the windows themselves, the
+// tab bar, the splitter and its layout, the OpenGL surface). The contract the handlers rely on:
+// setting an edit's text to a different text runs its change handler before the setter returns;
+// clearing, filling and selecting in lists runs no handler; a drop-down's change and a list box's
+// click run on user action only; a check box or the scroll bar changed to a different value runs
+// its handler. Keys typed into an edit, drop-down, list box or memo stay there; buttons and check
+// boxes pass the arrow keys on to their window instead of moving the focus, so that the window's
+// keys work while one of them has it.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>

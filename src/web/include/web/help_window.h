@@ -22,7 +22,6 @@ class HtmlView : public QTextBrowser {
 
   void Navigate(const QUrl& url);
   void Refresh2();
-  const QUrl& Location() const { return url_; }
 
   std::function<void()> on_navigate_complete;
 

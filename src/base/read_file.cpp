@@ -1,4 +1,5 @@
-// Reading a map file: one read straight into the buffer the map keeps.
+#include "base/read_file.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -6,9 +7,7 @@
 
 #include <cerrno>
 #include <new>
-
-#include "base/error.h"
-#include "map/bsp_file.h"
+#include <stdexcept>
 
 namespace tarnwick {
 namespace {
@@ -32,28 +31,36 @@ void PopulatePages(uint8_t* data, size_t size) {
 
 }  // namespace
 
-std::optional<std::vector<uint8_t>> ReadMapFile(const std::string& path) {
-  const Descriptor file{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
+FileBytes ReadWholeFile(const std::string& path, size_t max_size) {
+  FileBytes file;
+  const Descriptor descriptor{open(path.c_str(), O_RDONLY | O_CLOEXEC)};
   struct stat st {};
-  // Only a regular file has the size it reports; anything else cannot be a map.
-  if (file.fd < 0 || fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  std::vector<uint8_t> bytes;
+  // Only a regular file has the size it reports.
+  if (descriptor.fd < 0 || fstat(descriptor.fd, &st) != 0 || !S_ISREG(st.st_mode)) return file;
+  const auto size = static_cast<uint64_t>(st.st_size);
+  file.outcome = FileBytes::kTooLarge;
+  if (size > max_size) return file;
   try {
-    bytes.reserve(static_cast<size_t>(st.st_size));
-    PopulatePages(bytes.data(), bytes.capacity());
-    bytes.resize(static_cast<size_t>(st.st_size));
+    file.bytes.reserve(static_cast<size_t>(size));
+    PopulatePages(file.bytes.data(), file.bytes.capacity());
+    file.bytes.resize(static_cast<size_t>(size));  // not zero-filled: the read fills it
   } catch (const std::bad_alloc&) {
-    throw Error("Form1 (raw_file pointer = 0)");
+    return file;
   } catch (const std::length_error&) {
-    throw Error("Form1 (raw_file pointer = 0)");
+    return file;
   }
-  for (size_t done = 0; done < bytes.size();) {
-    const ssize_t n = read(file.fd, bytes.data() + done, bytes.size() - done);
+  for (size_t done = 0; done < file.bytes.size();) {
+    const ssize_t n = read(descriptor.fd, file.bytes.data() + done, file.bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) throw Error("Form1 (could not read all of the file)");
+    if (n <= 0) {
+      file.bytes = {};
+      file.outcome = FileBytes::kCut;
+      return file;
+    }
     done += static_cast<size_t>(n);
   }
-  return bytes;
+  file.outcome = FileBytes::kRead;
+  return file;
 }
 
 }  // namespace tarnwick
