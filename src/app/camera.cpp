@@ -4,14 +4,9 @@
 #include <cmath>
 
 #include "app/main_window.h"
+#include "map/editing.h"
 
 namespace tarnwick {
-
-float Wrap(float angle) {
-  while (angle > 360) angle -= 360;
-  while (angle < 0) angle += 360;
-  return angle;
-}
 
 std::string Format2(float value) {
   char text[64];
@@ -146,7 +141,7 @@ void TForm1::UpdatePositionEdits() {
   CPosXEdit->SetText(Format2(camera_pos[0]));
   CPosYEdit->SetText(Format2(camera_pos[1]));
   CPosZEdit->SetText(Format2(camera_pos[2]));
-  CPosAngleEdit->SetText(Format2(Wrap(camera_yaw + 90)));
+  CPosAngleEdit->SetText(Format2(CameraFacing(camera_yaw)));
 }
 
 void TForm1::CPosXEditChange() {

@@ -3,57 +3,34 @@
 #include "app/main_window.h"
 #include "base/error.h"
 #include "fgd/fgd_file.h"
+#include "map/editing.h"
 
 namespace tarnwick {
 
-namespace {
-
-bool Matches(const std::string& name, const std::string& search, int type) {
-  switch (type) {
-    case 0:
-      return name.find(search) != std::string::npos;
-    case 1:
-      return name.starts_with(search);
-    case 2:
-      return name.ends_with(search);
-    case 3:
-      return name == search;
-  }
-  return false;
-}
-
-}  // namespace
-
 void TForm1::SearchEntitys() {
   if (!bsp_file) return;
+  found_entitys = FindEntities(*bsp_file, SearchEdit->Text(), SearchComboBox->ItemIndex());
   EntitysComboBox->Clear();
-  const std::string search = SearchEdit->Text();
-  const int type = SearchComboBox->ItemIndex();
-  int k = 0;
-  for (int32_t i = 0; i < bsp_file->GetEntityCount(); ++i) {
-    const std::string& name = bsp_file->entities[i].class_name;
-    if (!Matches(name, search, type)) continue;
-    if (k == static_cast<int>(found_entitys.size())) found_entitys.resize(k + 500, -1);
-    found_entitys[k] = i;
-    char item[64];
-    std::snprintf(item, sizeof item, "%03d   (", k + 1);
-    EntitysComboBox->Add(item + name + ")");
-    ++k;
+  for (size_t k = 0; k < found_entitys.size(); ++k) {
+    EntitysComboBox->Add(
+        FoundItem(static_cast<int>(k) + 1, bsp_file->entities[found_entitys[k]].class_name));
   }
   EntitysComboBox->SetItemIndex(0);
   RefreshEntity();
 }
 
+int32_t TForm1::FoundEntityIndex() {
+  const int k = EntitysComboBox->ItemIndex();
+  return bsp_file && k >= 0 && k < static_cast<int>(found_entitys.size()) ? found_entitys[k] : -1;
+}
+
 void TForm1::RefreshEntity() {
   Memo1->Clear();
   Memo2->Clear();
-  const int k = EntitysComboBox->ItemIndex();
-  if (!bsp_file || k < 0) return;
+  const int32_t index = FoundEntityIndex();
+  // None, or one of a list from before the other editors' deletions.
+  if (index < 0 || index >= bsp_file->GetEntityCount()) return;
   try {
-    const int32_t index = found_entitys[k];
-    if (index < 0) throw Error("TForm1::RefreshEntity (Entity Index < 0)");
-    if (index >= bsp_file->GetEntityCount())
-      return;  // a list from before the other editors' deletions
     bsp_file->WriteBack(index);
     const Entity& e = bsp_file->entities[index];
     std::string line;
@@ -83,14 +60,14 @@ void TForm1::RefreshEntity() {
 void TForm1::ScanEntityClick() {
   std::string text;
   for (const std::string& line : Memo1->Lines()) text += line + "\n";
-  const int k = EntitysComboBox->ItemIndex();
-  if (!bsp_file || k < 0) {
+  const int32_t index = FoundEntityIndex();
+  if (index < 0) {
     ShowError("TForm1::ScanEntityClick (entity index < 0)");
     return;
   }
   try {
     // The new text is parsed before the old entity goes, so a typo loses nothing.
-    bsp_file->ReplaceEntity(found_entitys[k], text);
+    bsp_file->ReplaceEntity(index, text);
   } catch (const Error& e) {
     ShowError(e.what());
     return;
@@ -112,13 +89,13 @@ void TForm1::Button2Click() {
 }
 
 void TForm1::Button1Click() {
-  const int k = EntitysComboBox->ItemIndex();
-  if (!bsp_file || k < 0) {
+  const int32_t index = FoundEntityIndex();
+  if (index < 0) {
     ShowError("TForm1::Button1Click (entity index < 0)");
     return;
   }
   try {
-    bsp_file->DeleteEntity(found_entitys[k]);
+    bsp_file->DeleteEntity(index);
   } catch (const Error& e) {
     ShowError(e.what());
   }

@@ -59,7 +59,7 @@ void TForm1::LoadFile(Bytes raw_file_) {
   // The point editor's list holds indexes into the map that goes; it is filled again from the
   // new one when its tab is shown.
   EntityListBox->Clear();
-  point_count = 0;
+  point_entitys.clear();
   RenderView();  // until the new map stands there is none: a failed load leaves a black view
   if (raw_file_.empty()) throw Error("LoadFile Error (file_size_<=0)");
   bsp_file = std::make_unique<BSPFile>(std::move(raw_file_), config);

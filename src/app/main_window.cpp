@@ -35,8 +35,6 @@ std::string Format0(float value) {
 
 TForm1::TForm1(std::string program_dir_, std::string command_line_)
     : ui::Container(nullptr, kDesign),
-      found_entitys(500, -1),
-      point_entitys(500, -1),
       program_dir(std::move(program_dir_)),
       command_line(std::move(command_line_)) {
   setWindowTitle("Tarnwick V1.3 By Brannock");
@@ -69,7 +67,17 @@ void TForm1::BuildControls() {
   view = Place(new GLView(this), QRect(QPoint(0, 0), kDesign), kAll);
   GLPanel = Place(new QWidget(this), QRect(0, 24, 499, 270), kAll);
   GLPanel->hide();
+  BuildTopRow();
+  BuildSpawnPointPanel();
+  BuildPointEditorPanel();
+  BuildBottomPanel();
+  BuildEntityEditorPanel();
+  BuildModelViewerPanels();
+  // The top row stands above the tab bar.
+  for (QWidget* w : {LoadFDGButton, LoadButton, SaveButton, Help}) w->raise();
+}
 
+void TForm1::BuildTopRow() {
   PageControl1 = Place(new QTabBar(this), QRect(0, 0, 761, 25), kLeft | kTop | kRight);
   for (const char* caption : {"Tarnwick", "PointEditor", "EntityEditor", "ModelViewer"}) {
     PageControl1->addTab(caption);
@@ -96,8 +104,10 @@ void TForm1::BuildControls() {
                      kTop | kRight);
   Help = Place(ui::Button(this, "Help", [this] { HelpClick(); }), QRect(700, 2, 41, 18),
                kTop | kRight);
+}
 
-  // Spawn point mode: the type box and its list.
+// Spawn point mode: the type box and its list.
+void TForm1::BuildSpawnPointPanel() {
   auto* left = Place(new ui::Container(this, QSize(262, 270)), QRect(498, 24, 262, 270),
                      kTop | kRight | kBottom);
   left->setAutoFillBackground(true);
@@ -110,8 +120,10 @@ void TForm1::BuildControls() {
   Lable = left->Place(ui::Label(left, "SpawnPoints"), QRect(4, 56, 254, 16));
   SpawnPointListBox = left->Place(new ui::ListBox(left), QRect(4, 74, 254, 192), kAll);
   SpawnPointListBox->on_click = [this] { SpawnPointListBoxClick(); };
+}
 
-  // Point editor mode: the class box and its entities.
+// Point editor mode: the class box and its entities.
+void TForm1::BuildPointEditorPanel() {
   auto* left2 = Place(new ui::Container(this, QSize(262, 270)), QRect(498, 24, 262, 270),
                       kTop | kRight | kBottom);
   left2->setAutoFillBackground(true);
@@ -126,8 +138,10 @@ void TForm1::BuildControls() {
   Label24 = left2->Place(ui::Label(left2, "Entity List"), QRect(4, 94, 254, 16));
   EntityListBox = left2->Place(new ui::ListBox(left2), QRect(4, 110, 254, 156), kAll);
   EntityListBox->on_click = [this] { SpawnPointListBoxClick(); };
+}
 
-  // The bottom panel: camera, drawing choices, the selected entity and the cube size.
+// The bottom panel: camera, drawing choices, the selected entity and the cube size.
+void TForm1::BuildBottomPanel() {
   auto* bottom = Place(new ui::Container(this, QSize(758, 111)), QRect(0, 294, 758, 111),
                        kLeft | kRight | kBottom);
   bottom->setAutoFillBackground(true);
@@ -192,8 +206,10 @@ void TForm1::BuildControls() {
   MinDisEdit = edit(568, 74, 38, [this] { MinDisEditChange(); });
   ScaleBar = bottom->Place(ui::ScrollBar(bottom, 1, 1000, 1000, [this] { FormResize(); }),
                            QRect(0, 97, 758, 14), kLeft | kRight | kTop);
+}
 
-  // The entity text editor covers the view.
+// The entity text editor covers the view.
+void TForm1::BuildEntityEditorPanel() {
   auto* entity = Place(new ui::Container(this, QSize(761, 381)), QRect(0, 24, 761, 381), kAll);
   entity->setAutoFillBackground(true);
   EntityPanel = entity;
@@ -234,8 +250,9 @@ void TForm1::BuildControls() {
   fgd_layout->addWidget(Label22);
   fgd_layout->addWidget(FGDEntitysComboBox);
   fgd_layout->addWidget(Memo2);
+}
 
-  // The model viewer.
+void TForm1::BuildModelViewerPanels() {
   RightPanel3 = Place(ui::Panel(this), QRect(496, 24, 265, 273), kTop | kRight | kBottom);
   auto* bottom2 = Place(new ui::Container(this, QSize(761, 111)), QRect(0, 294, 761, 111),
                         kLeft | kRight | kBottom);
@@ -246,9 +263,6 @@ void TForm1::BuildControls() {
   ModelComboBox->on_change = [this] { ModelComboBoxChange(); };
   MoveToModel = bottom2->Place(ui::Button(bottom2, "MoveToModel", [this] { MoveToModelClick(); }),
                                QRect(176, 4, 100, 21));
-
-  // The top row stands above the tab bar.
-  for (QWidget* w : {LoadFDGButton, LoadButton, SaveButton, Help}) w->raise();
 }
 
 void TForm1::showEvent(QShowEvent* event) {
@@ -329,7 +343,6 @@ void TForm1::FormHide() {
   fgd_file.reset();
   found_entitys.clear();
   point_entitys.clear();
-  point_count = 0;
 }
 
 void TForm1::HelpClick() {

@@ -6,25 +6,6 @@
 
 namespace tarnwick {
 
-namespace {
-
-// The yaw of an entity placed at the camera.
-float EntityYaw(float camera_yaw) {
-  float yaw = camera_yaw + 90;
-  while (yaw < 0) yaw += 360;
-  while (yaw > 360) yaw -= 360;
-  return yaw;
-}
-
-}  // namespace
-
-std::string ListItem(int number, const std::array<float, 3>& origin) {
-  char text[160];
-  std::snprintf(text, sizeof text, "%02d (%0.f,%0.f,%0.f)", number, origin[0], origin[1],
-                origin[2]);
-  return text;
-}
-
 int32_t TForm1::SelectedEntityIndex() {
   if (!bsp_file) return -1;
   if (tab_mode == 0) {
@@ -34,7 +15,7 @@ int32_t TForm1::SelectedEntityIndex() {
   }
   if (tab_mode == 1) {
     const int k = EntityListBox->ItemIndex();
-    if (k < 0 || k >= point_count) return -1;
+    if (k < 0 || k >= static_cast<int>(point_entitys.size())) return -1;
     const int32_t index = point_entitys[k];
     return index >= 0 && index < bsp_file->GetEntityCount() ? index : -1;
   }
@@ -96,7 +77,7 @@ void TForm1::SpawnPointListBoxClick() {
 
 void TForm1::AddClick() {
   if (!bsp_file) return;
-  AddSpawnPointAt(*bsp_file, SpawnPointBox->ItemIndex(), camera_pos, EntityYaw(camera_yaw));
+  AddSpawnPointAt(*bsp_file, SpawnPointBox->ItemIndex(), camera_pos, CameraFacing(camera_yaw));
   SearchEntitys();
   SpawnPointBoxChange();
   SpacingCheck();
@@ -123,9 +104,7 @@ void TForm1::SPosEditChange(int axis) {
   const int32_t index = SelectedEntityIndex();
   float value;
   if (index >= 0 && ui::StrToFloat((this->*kEdits[axis])->Text(), value)) {
-    std::array<float, 3> position = bsp_file->entities[index].origin;
-    position[axis] = value;
-    MoveEntity(*bsp_file, index, position);
+    MoveEntityAlong(*bsp_file, index, axis, value);
   }
   if (tab_mode == 0) SpacingCheck();
   if (tab_mode == 1) RecompileMovedEntity(index);
@@ -157,10 +136,7 @@ void TForm1::MoveHearClick() {
 void TForm1::SetToCurentPosClick() {
   if (!bsp_file) return;
   const int32_t index = SelectedEntityIndex();
-  if (index >= 0) {
-    MoveEntity(*bsp_file, index, camera_pos);
-    TurnEntity(*bsp_file, index, EntityYaw(camera_yaw));
-  }
+  if (index >= 0) SetEntityToCamera(*bsp_file, index, camera_pos, camera_yaw);
   if (tab_mode == 0) SpacingCheck();
   updating_fields = true;
   ShowSelectedEntity(true);

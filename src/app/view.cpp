@@ -124,15 +124,41 @@ void TForm1::RenderView() {
 void TForm1::DrawFrame() {
   if (!MakeCurrent()) return;
   ++frames_drawn;
+  const SpawnPoint camera = CheckedCamera();
+  SetProjection();
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  PlaceCameraAndLights();
+  if (bsp_file) {
+    switch (tab_mode) {
+      case 0:
+        DrawSpawnPoints(camera);
+        DrawMapLists();
+        break;
+      case 1:
+        DrawPointMarkers();
+        DrawMapLists();
+        break;
+      case 3:
+        DrawModelHighlight();
+        break;
+    }
+  }
+  glFlush();
+}
+
+SpawnPoint TForm1::CheckedCamera() {
   SpawnPoint camera;
   camera.origin = camera_pos;
   camera.angles[2] = camera_yaw + 90;
+  // The check sets matrices of its own, so it comes before the frame's.
   if (bsp_file) {
     GLSelection pass;
     bsp_file->CheckSpawnPoint(pass, camera, min_distance);
   }
-  SetProjection();
-  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  return camera;
+}
+
+void TForm1::PlaceCameraAndLights() {
   const float x = camera_pos[0], y = camera_pos[1], z = camera_pos[2];
   glLoadIdentity();
   glTranslatef(0, 0, view_offset);
@@ -142,7 +168,7 @@ void TForm1::DrawFrame() {
   glTranslatef(-x, -y, -z);
   const GLfloat lamp[] = {x, y, z, 1};
   glLightfv(GL_LIGHT0, GL_POSITION, lamp);
-  // The sun's direction on the map.
+  // The sun's direction on the map, and the opposite one.
   const double a = 2.5132742, b = 3.7699113;
   const GLfloat sun[] = {static_cast<GLfloat>(std::sin(b) * std::cos(a)),
                          static_cast<GLfloat>(-std::sin(b) * std::sin(a)),
@@ -150,105 +176,111 @@ void TForm1::DrawFrame() {
   const GLfloat sun2[] = {-sun[0], -sun[1], -sun[2], 0};
   glLightfv(GL_LIGHT1, GL_POSITION, sun);
   glLightfv(GL_LIGHT2, GL_POSITION, sun2);
+}
 
-  if (bsp_file) {
-    GLDrawing gl;
-    if (tab_mode == 0 || tab_mode == 1) {
-      if (tab_mode == 0) {
-        camera.blocked ? glColor3ub(255, 0, 0) : glColor3ub(0, 255, 0);
-        camera.Draw(gl, min_distance);
-        const int type = SpawnPointBox->ItemIndex();
-        const int selected = SpawnPointListBox->ItemIndex();
-        for (int t = 0; t < config.spawn_point_count(); ++t) {
-          for (int i = 0; i < bsp_file->GetSpawnPointCount(t); ++i) {
-            const SpawnPoint& sp = *bsp_file->GetSpawnPoint(t, i);
-            if (t == type && i == selected) {
-              sp.blocked ? glColor3ub(255, 0, 0) : glColor3ub(255, 255, 0);
-            } else if (t == type) {
-              sp.blocked ? glColor3ub(155, 0, 0) : glColor3ub(255, 0, 255);
-            } else {
-              sp.blocked ? glColor3ub(100, 0, 0) : glColor3ub(0, 0, 255);
-            }
-            sp.Draw(gl, min_distance);
-          }
-        }
+// The camera's cube, then every spawn point's: the selected type's in their own colours, the one
+// selected brightest; red ones are blocked.
+void TForm1::DrawSpawnPoints(const SpawnPoint& camera) {
+  GLDrawing gl;
+  camera.blocked ? glColor3ub(255, 0, 0) : glColor3ub(0, 255, 0);
+  camera.Draw(gl, min_distance);
+  const int type = SpawnPointBox->ItemIndex();
+  const int selected = SpawnPointListBox->ItemIndex();
+  for (int t = 0; t < config.spawn_point_count(); ++t) {
+    for (int i = 0; i < bsp_file->GetSpawnPointCount(t); ++i) {
+      const SpawnPoint& sp = *bsp_file->GetSpawnPoint(t, i);
+      if (t == type && i == selected) {
+        sp.blocked ? glColor3ub(255, 0, 0) : glColor3ub(255, 255, 0);
+      } else if (t == type) {
+        sp.blocked ? glColor3ub(155, 0, 0) : glColor3ub(255, 0, 255);
       } else {
-        // The list may still name the entities of an earlier map, until the tab fills it anew.
-        const auto point = [this](int k) -> const Entity* {
-          const int32_t index = point_entitys[k];
-          return index >= 0 && index < bsp_file->GetEntityCount() ? &bsp_file->entities[index]
-                                                                  : nullptr;
-        };
-        const int selected = EntityListBox->ItemIndex();
-        for (int k = 0; k < point_count; ++k) {
-          const Entity* p = point(k);
-          if (!p) continue;
-          const Entity& e = *p;
-          glPushMatrix();
-          glTranslatef(e.origin[0], e.origin[1], e.origin[2]);
-          if (e.has_angles) glRotatef(e.angles[2] - 90, 0, 0, 1);
-          if (e.has_angle) glRotatef(e.angle - 90, 0, 0, 1);
-          if (e.has_angles || e.has_angle) {
-            k == selected ? glColor3ub(125, 125, 0) : glColor3ub(125, 0, 125);
-            glBegin(GL_LINES);
-            glVertex3f(0, 25, 0);
-            glVertex3f(0, 0, 0);
-            glEnd();
-          }
-          glPopMatrix();
-        }
-        glPushMatrix();
-        glTranslatef(x, y, z);
-        glRotatef(camera_yaw, 0, 0, 1);
-        glColor3ub(0, 125, 0);
-        glBegin(GL_LINES);
-        glVertex3f(0, 25, 0);
-        glVertex3f(0, 0, 0);
-        glEnd();
-        glPopMatrix();
-        glBegin(GL_POINTS);
-        for (int k = 0; k < point_count; ++k) {
-          if (const Entity* e = point(k)) {
-            k == selected ? glColor3ub(255, 255, 0) : glColor3ub(255, 0, 255);
-            glVertex3f(e->origin[0], e->origin[1], e->origin[2]);
-          }
-        }
-        glColor3ub(0, 255, 0);
-        glVertex3f(x, y, z);
-        glEnd();
+        sp.blocked ? glColor3ub(100, 0, 0) : glColor3ub(0, 0, 255);
       }
-      switch (DrawModeComboBox->ItemIndex()) {
-        case 0:
-          glColor3ub(255, 255, 255);
-          glCallList(display_lists[0]);
-          break;
-        case 1:
-          glColor3ub(255, 255, 255);
-          glCallList(display_lists[1]);
-          break;
-        case 2:
-          glEnable(GL_LIGHTING);
-          glCallList(display_lists[2]);
-          glDisable(GL_LIGHTING);
-          break;
-      }
-      if (DrawEntitys->isChecked()) {
-        glDepthMask(GL_FALSE);
-        glEnable(GL_BLEND);
-        glCallList(display_lists[3]);
-        glCallList(display_lists[4]);
-        glDisable(GL_BLEND);
-        glDepthMask(GL_TRUE);
-      }
-    } else if (tab_mode == 3) {
-      bsp_file->DrawLines(gl, false);
-      glColor4ub(255, 0, 0, 100);
-      glEnable(GL_BLEND);
-      bsp_file->DrawModel(gl, ModelComboBox->ItemIndex());
-      glDisable(GL_BLEND);
+      sp.Draw(gl, min_distance);
     }
   }
-  glFlush();
+}
+
+// The point editor's entities as points, with a line along the yaw of those that have one, and
+// the camera the same way.
+void TForm1::DrawPointMarkers() {
+  // The list may still name the entities of an earlier map, until the tab fills it anew.
+  const auto point = [this](size_t k) -> const Entity* {
+    const int32_t index = point_entitys[k];
+    return index >= 0 && index < bsp_file->GetEntityCount() ? &bsp_file->entities[index] : nullptr;
+  };
+  const int selected = EntityListBox->ItemIndex();
+  const auto line = [](uint8_t red, uint8_t green, uint8_t blue) {
+    glColor3ub(red, green, blue);
+    glBegin(GL_LINES);
+    glVertex3f(0, 25, 0);
+    glVertex3f(0, 0, 0);
+    glEnd();
+  };
+  for (size_t k = 0; k < point_entitys.size(); ++k) {
+    const Entity* e = point(k);
+    if (!e) continue;
+    glPushMatrix();
+    glTranslatef(e->origin[0], e->origin[1], e->origin[2]);
+    if (e->has_angles) glRotatef(e->angles[2] - 90, 0, 0, 1);
+    if (e->has_angle) glRotatef(e->angle - 90, 0, 0, 1);
+    if (e->has_angles || e->has_angle) {
+      static_cast<int>(k) == selected ? line(125, 125, 0) : line(125, 0, 125);
+    }
+    glPopMatrix();
+  }
+  glPushMatrix();
+  glTranslatef(camera_pos[0], camera_pos[1], camera_pos[2]);
+  glRotatef(camera_yaw, 0, 0, 1);
+  line(0, 125, 0);
+  glPopMatrix();
+  glBegin(GL_POINTS);
+  for (size_t k = 0; k < point_entitys.size(); ++k) {
+    if (const Entity* e = point(k)) {
+      static_cast<int>(k) == selected ? glColor3ub(255, 255, 0) : glColor3ub(255, 0, 255);
+      glVertex3f(e->origin[0], e->origin[1], e->origin[2]);
+    }
+  }
+  glColor3ub(0, 255, 0);
+  glVertex3f(camera_pos[0], camera_pos[1], camera_pos[2]);
+  glEnd();
+}
+
+// The map in the chosen drawing mode, then the brush entities of the groups, see-through.
+void TForm1::DrawMapLists() {
+  switch (DrawModeComboBox->ItemIndex()) {
+    case 0:
+      glColor3ub(255, 255, 255);
+      glCallList(display_lists[0]);
+      break;
+    case 1:
+      glColor3ub(255, 255, 255);
+      glCallList(display_lists[1]);
+      break;
+    case 2:
+      glEnable(GL_LIGHTING);
+      glCallList(display_lists[2]);
+      glDisable(GL_LIGHTING);
+      break;
+  }
+  if (DrawEntitys->isChecked()) {
+    glDepthMask(GL_FALSE);
+    glEnable(GL_BLEND);
+    glCallList(display_lists[3]);
+    glCallList(display_lists[4]);
+    glDisable(GL_BLEND);
+    glDepthMask(GL_TRUE);
+  }
+}
+
+// The model viewer: the map's outlines and the chosen model in translucent red.
+void TForm1::DrawModelHighlight() {
+  GLDrawing gl;
+  bsp_file->DrawLines(gl, false);
+  glColor4ub(255, 0, 0, 100);
+  glEnable(GL_BLEND);
+  bsp_file->DrawModel(gl, ModelComboBox->ItemIndex());
+  glDisable(GL_BLEND);
 }
 
 void TForm1::LightingModeComboBoxChange() {

@@ -21,14 +21,8 @@ class TForm1;
 class TForm3;
 class TForm4;
 
-// The angle wrap: above 360 comes down, below 0 goes up; 360 itself stays.
-float Wrap(float angle);
-
 // A position or angle as the edits show it, "%.2f".
 std::string Format2(float value);
-
-// A spawn-point or point-editor list item: number from 1, map position in whole units.
-std::string ListItem(int number, const std::array<float, 3>& origin);
 
 // The OpenGL surface under the whole client area of the main window; the frame's viewport lies
 // where GLPanel is. It forwards paint, mouse and keys to the window's handlers.
@@ -147,7 +141,7 @@ class TForm1 : public ui::Container {
   std::array<uint32_t, 5> display_lists{};
   WallCells wall_cells;  // the walls of display lists 2 and 3, for the wall check
   bool mouse_look = false;
-  std::vector<int32_t> found_entitys;
+  std::vector<int32_t> found_entitys;  // EntitysComboBox item -> entity
   std::string last_map_path;
   std::string last_fgd_path;
   std::unique_ptr<FGDFile> fgd_file;
@@ -156,8 +150,7 @@ class TForm1 : public ui::Container {
   TForm3* help = nullptr;               // set at start-up
   TForm4* picker = nullptr;             // set at start-up
   int tab_mode = 0;
-  std::vector<int32_t> point_entitys;
-  int32_t point_count = 0;
+  std::vector<int32_t> point_entitys;  // EntityListBox item -> entity
   bool updating_fields = false;
   std::string program_dir;
   std::string command_line;
@@ -201,12 +194,27 @@ class TForm1 : public ui::Container {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
+  // The controls, built by groups.
   void BuildControls();
+  void BuildTopRow();
+  void BuildSpawnPointPanel();
+  void BuildPointEditorPanel();
+  void BuildBottomPanel();
+  void BuildEntityEditorPanel();
+  void BuildModelViewerPanels();
   void SPosEditChange(int axis);
   Entity* SelectedEntity();
   int32_t SelectedEntityIndex();
+  int32_t FoundEntityIndex();  // the entity editor's, or -1
   void ShowSelectedEntity(bool always_show_yaw);
   void SpacingCheck();
+  // The steps of DrawFrame.
+  SpawnPoint CheckedCamera();
+  void PlaceCameraAndLights();
+  void DrawSpawnPoints(const SpawnPoint& camera);
+  void DrawPointMarkers();
+  void DrawMapLists();
+  void DrawModelHighlight();
   void CompileList(int list);
   void RecompileEntityLists(bool with_polys);
   void RecompileMovedEntity(int32_t index);
