@@ -40,13 +40,6 @@ std::string ReadText(const std::string& path) {
 
 }  // namespace
 
-bool FGDEntity::Read(std::string_view text_, int32_t& pos_) {
-  if (!Find(text_, pos_)) return false;
-  source = std::make_shared<const std::string>(text_.substr(start, length));
-  text = *source;
-  return true;
-}
-
 bool FGDEntity::Read(const std::shared_ptr<const std::string>& text_, int32_t& pos_) {
   if (!Find(*text_, pos_)) return false;
   source = text_;

@@ -39,7 +39,8 @@ TEST(FGDEntityRead, NamesFollowTheSignsOutsideCommentsAndQuotes) {
   for (const auto& c : cases) {
     Lines found;
     int32_t pos = 0;
-    for (FGDEntity e; e.Read(c.text, pos);)
+    const auto text = std::make_shared<const std::string>(c.text);
+    for (FGDEntity e; e.Read(text, pos);)
       found.insert(found.end(), {e.name, std::string(e.text)});
     EXPECT_EQ(found, c.found) << c.text;
   }

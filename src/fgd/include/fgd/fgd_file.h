@@ -12,9 +12,7 @@ namespace tarnwick {
 struct FGDEntity {
   // Finds the next definition at or after `pos_` in `text_`. On success fills the entity, moves
   // `pos_` past it and returns true; returns false when no further complete definition exists.
-  // The entity keeps a copy of its own text.
-  bool Read(std::string_view text_, int32_t& pos_);
-  // The same, but the entity's text stays inside `text_`, which it shares.
+  // The entity's text stays inside `text_`, which it shares.
   bool Read(const std::shared_ptr<const std::string>& text_, int32_t& pos_);
 
   std::string name;
