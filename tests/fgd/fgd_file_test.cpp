@@ -40,8 +40,7 @@ TEST(FGDEntityRead, NamesFollowTheSignsOutsideCommentsAndQuotes) {
     Lines found;
     int32_t pos = 0;
     const auto text = std::make_shared<const std::string>(c.text);
-    for (FGDEntity e; e.Read(text, pos);)
-      found.insert(found.end(), {e.name, std::string(e.text)});
+    for (FGDEntity e; e.Read(text, pos);) found.insert(found.end(), {e.name, std::string(e.text)});
     EXPECT_EQ(found, c.found) << c.text;
   }
 }
@@ -79,18 +78,6 @@ TEST_F(FgdFileTest, ListsFindsAndShowsDefinitionsInFileOrder) {
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "FGDFile::FGDFile (Could Not Open File)");
   }
-}
-
-TEST_F(FgdFileTest, DefinitionsOnOneLongLineShareTheFileText) {
-  // Each text runs from the start of the line: views into the one shared text, each found
-  // without looking back over the line.
-  std::string line;
-  for (int k = 0; k < 40000; ++k) line += "=a [] ";
-  const FGDFile file(Write(line + "\n@B = b\n[\n]\n = c [] = d []"));
-  ASSERT_EQ(file.entitys.size(), 40003u);
-  EXPECT_EQ(file.entitys[39999].text.data(), file.entitys[0].source->data());
-  EXPECT_EQ(file.entitys[39999].text.size(), line.size() - 1);
-  EXPECT_EQ(file.entitys[40002].text, " = c [] = d []");
 }
 
 }  // namespace

@@ -123,18 +123,5 @@ TEST_F(SpawnPlannerTest, CheckFindsEachBrokenRule) {
             "4 (-80 -80 30): not reachable\n");
 }
 
-TEST_F(SpawnPlannerTest, RefusesArgumentsOutOfRange) {
-  const BSPFile map(TwoRooms(100, Spawn("info_player_start", "0 0 36")), config);
-  const std::tuple<int32_t, int32_t, float, std::string> cases[] = {
-      {-1, 2, 64, "PlanSpawnPoints (type out of range)"},
-      {3, 2, 64, "PlanSpawnPoints (type out of range)"},
-      {0, -1, 64, "PlanSpawnPoints (count below 0)"},
-      {0, 2, 31.9f, "PlanSpawnPoints (spacing must be a number of at least 32)"},
-      {0, 2, NAN, "PlanSpawnPoints (spacing must be a number of at least 32)"}};
-  for (const auto& [type, count, spacing, message] : cases) {
-    EXPECT_EQ(ErrorOf([&] { PlanSpawnPoints(map, type, count, spacing); }), message);
-  }
-}
-
 }  // namespace
 }  // namespace tarnwick::test

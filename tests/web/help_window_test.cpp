@@ -1,18 +1,14 @@
 #include "web/help_window.h"
 
-#include <gtest/gtest.h>
-
 #include <QImage>
 #include <QTest>
 #include <QTextCursor>
 
-#include "qt_support.h"
 #include "web/download_list.h"
+#include "web_test.h"
 
-namespace tarnwick {
+namespace tarnwick::test {
 namespace {
-
-using namespace web_test;
 
 const std::string kHelpPath = "/HL_Tarnwick/Help/HelpFile.html";
 
@@ -20,60 +16,54 @@ bool Shows(const TForm3& help, const std::string& text) {
   return help.CppWebBrowser1->toPlainText().toStdString().find(text) != std::string::npos;
 }
 
-// The help page comes from the local server, as if the download list had named it.
-class HelpWindowTest : public ::testing::Test {
+// The help page comes from the local server, as if the download list had named it. Failures show
+// in the view, never in a box.
+class HelpWindow : public ::testing::Test {
  protected:
   void SetUp() override {
     help_base_url = server_.BaseUrl();
     bundled_help_page.clear();
   }
-  // Failures show in the view, never in a box.
   void TearDown() override { EXPECT_TRUE(messages_.shown.empty()); }
-  // Lets any load still under way finish, and any refresh it would start be seen.
-  static void Settle() { QTest::qWait(400); }
 
   LocalServer server_;
   MessageRecorder messages_;
 };
 
-TEST_F(HelpWindowTest, ShowsTheSitesPageAndRefreshesOnceAfterEachNavigation) {
-  const std::string image = "/HL_Tarnwick/Help/k.pbm",
-                    topic = "/HL_Tarnwick/Help/Topics/Spawns.html";
+TEST_F(HelpWindow, ShowsTheSitesPageAndRefreshesOnceAfterEachNavigation) {
+  const std::string image = "/HL_Tarnwick/Help/k.pbm", topic = "/HL_Tarnwick/Help/Topics/S.html";
   server_.Serve(image, {"P1 8 6 " + QByteArray("0 ").repeated(48).toStdString()});
   server_.Serve(kHelpPath, {"<p>first load</p>",
-                            "<p>Reloaded: <a href=\"Topics/Spawns.html\">spawn points</a>.</p><img "
+                            "<p>Reloaded: <a href=\"Topics/S.html\">spawn points</a>.</p><img "
                             "src=\"k.pbm\">"});
   server_.Serve(topic, {"<p>spawns, loaded</p>", "<p>spawns, refreshed</p>"});
-
   TForm3 help;  // loads at once, while hidden
   ASSERT_TRUE(QTest::qWaitFor([&] { return Shows(help, "Reloaded"); }));
   help.show();  // showing loads nothing more
-  Settle();
+  QTest::qWait(400);
   // One GET for the navigation, one for its refresh, and one for the image, not one per layout
   // until it arrives.
   EXPECT_EQ(server_.requests, (std::vector<std::string>{kHelpPath, kHelpPath, image}));
   QTextDocument* page = help.CppWebBrowser1->document();
   EXPECT_EQ(page->resource(QTextDocument::ImageResource, QUrl("k.pbm")).value<QImage>().size(),
             QSize(8, 6));
-
-  // Following a link: a click in the middle of its text.
-  QTextCursor inside(page);
+  QTextCursor inside(page);  // a click in the middle of the link's text
   inside.setPosition(page->find("spawn points").selectionStart() + 3);
-  const QPoint at = help.CppWebBrowser1->cursorRect(inside).center();
-  QTest::mouseClick(help.CppWebBrowser1->viewport(), Qt::LeftButton, {}, at);
+  QTest::mouseClick(help.CppWebBrowser1->viewport(), Qt::LeftButton, {},
+                    help.CppWebBrowser1->cursorRect(inside).center());
   ASSERT_TRUE(QTest::qWaitFor([&] { return Shows(help, "spawns, refreshed"); }));
-  Settle();
+  QTest::qWait(400);
   EXPECT_EQ(server_.requests,
             (std::vector<std::string>{kHelpPath, kHelpPath, image, topic, topic}));
 }
 
-TEST_F(HelpWindowTest, AFailedPageShowsTheViewsOwnText) {
+TEST_F(HelpWindow, AFailedPageShowsTheViewsOwnTextAndWithoutASiteTheBundledPage) {
   server_.Serve(kHelpPath, {"gone"}, 404);
   for (const std::string& base : {server_.BaseUrl(), std::string()}) {  // without a site: the path
     help_base_url = base;
     TForm3 help;
     ASSERT_TRUE(QTest::qWaitFor([&] { return Shows(help, "could not be loaded"); }));
-    Settle();
+    QTest::qWait(400);
     EXPECT_TRUE(Shows(help, base + kHelpPath));
   }
   EXPECT_EQ(server_.requests, std::vector<std::string>(2, kHelpPath));  // no reload loop
@@ -84,15 +74,11 @@ TEST_F(HelpWindowTest, AFailedPageShowsTheViewsOwnText) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return server_.requests.size() == 3; }));
   }
   QTest::qWait(100);  // anything the closed window left behind runs now
-}
-
-// Without a site the page that the build puts beside the program is shown, and no site is asked.
-TEST_F(HelpWindowTest, WithoutASiteTheBundledPageIsShown) {
   bundled_help_page = QCoreApplication::applicationDirPath().toStdString() + "/help.html";
   TForm3 help;
   EXPECT_TRUE(QTest::qWaitFor([&] { return Shows(help, "Flying the camera"); }));
-  EXPECT_TRUE(server_.requests.empty());
+  EXPECT_EQ(server_.requests.size(), 3u);
 }
 
 }  // namespace
-}  // namespace tarnwick
+}  // namespace tarnwick::test

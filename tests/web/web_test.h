@@ -1,15 +1,19 @@
 #pragma once
+// What the web tests share: a message recorder, a temporary folder, and a small HTTP server on
+// 127.0.0.1 that the code under test asks instead of any site.
+#include <gtest/gtest.h>
 
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <filesystem>
+#include <fstream>
 #include <map>
-#include <memory>
-#include <utility>
+#include <sstream>
 
 #include "ui/ui.h"
 
-namespace tarnwick::web_test {
+namespace tarnwick::test {
 
 using Message = std::pair<std::string, std::string>;  // text, caption
 
@@ -21,14 +25,28 @@ struct MessageRecorder {
     };
   }
   ~MessageRecorder() { ui::message_box = saved; }
-
   decltype(ui::message_box) saved = ui::message_box;
   std::vector<Message> shown;
 };
 
-// A small HTTP server on 127.0.0.1 at a free port, serving whenever the test's thread runs an
-// event loop (the code under test does while it waits). Each request is answered and the
-// connection closed; unknown targets get 404.
+// A fresh folder, removed with everything in it at the end of the test.
+struct TempDir {
+  ~TempDir() { std::filesystem::remove_all(path); }
+  std::string path =
+      mkdtemp((std::filesystem::temp_directory_path() / "tarnwick-XXXXXX").string().data());
+};
+
+inline void WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+inline std::string ReadFile(const std::string& path) {
+  std::ostringstream bytes;
+  bytes << std::ifstream(path, std::ios::binary).rdbuf();
+  return bytes.str();
+}
+
+// Serves whenever the test's thread runs an event loop (the code under test does while it waits).
+// Each request is answered and the connection closed; unknown targets get 404.
 class LocalServer {
  public:
   LocalServer() {
@@ -46,9 +64,7 @@ class LocalServer {
       }
     });
   }
-
-  quint16 Port() const { return server_.serverPort(); }
-  std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(Port()); }
+  std::string BaseUrl() const { return "http://127.0.0.1:" + std::to_string(server_.serverPort()); }
 
   // `target` as it arrives. Successive GETs get the bodies (at least one) in turn, the last
   // repeated; status 0 sends a head and then one byte every 3 seconds, never finishing.
@@ -83,4 +99,4 @@ class LocalServer {
   QTcpServer server_;  // last, so its sockets go before what they use
 };
 
-}  // namespace tarnwick::web_test
+}  // namespace tarnwick::test
