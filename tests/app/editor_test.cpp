@@ -124,6 +124,10 @@ TEST_F(Editors, TheEntityEditorEditsTheFoundEntityBesideItsClassDefinition) {
   SetText({"{", "\"classname\" \"light\"", "\"origin\" \"4 5 6\"", "}"});
   form.ScanEntityClick();
   EXPECT_EQ(EntityAt(2).text, "{\n\"classname\" \"light\"\n\"origin\" \"4 5 6\"\n}");
+  form.Button2Click();  // New, then Delete of what was found
+  EXPECT_EQ(Items(*form.EntitysComboBox), Lines{"001   (new_entity)"});
+  EXPECT_EQ(form.Memo2->Lines(), Lines{"Could not find entity \"new_entity\" in the fgd"});
+  form.Button1Click();
   Search("worldspawn", 3);  // the world stays first
   form.Button1Click();
   Search("info_null", 3);
@@ -165,8 +169,8 @@ TEST_F(Editors, TheCachePickerListsTheMapsAndADoubleClickLoadsOneOrSaysWhyNot) {
   GcfLayout layout;
   writer.AddFile("readme.txt", Bytes(100, 'x'));
   const Bytes room = RoomMap(), world = RoomWith("");
-  const uint32_t zeta = writer.AddFile("zeta.bsp", room);
-  writer.AddFile("alpha.bsp", world);
+  const uint32_t zeta = writer.AddFile("zeta.bsp", room),
+                 alpha = writer.AddFile("alpha.bsp", world);
   Bytes cache = writer.Build(&layout);
   TForm1& form = StartWith(room);
   Load(Write("maps.gcf", cache));
@@ -176,19 +180,24 @@ TEST_F(Editors, TheCachePickerListsTheMapsAndADoubleClickLoadsOneOrSaysWhyNot) {
   Click(picker_->ListBox1, 1, true);
   EXPECT_FALSE(picker_->isVisible());
   EXPECT_EQ(form.bsp_file->raw_file, world);
+  // The room's first block leads nowhere; the other map claims more bytes than the cache holds.
   SetI32(cache, layout.fragmentation_map + 4 * layout.blocks[zeta][0], 0x7FFFFFF0);
-  Load(Write("broken.gcf", cache));  // the room's first block leads nowhere
+  SetI32(cache, 76 + 28 * layout.first_entry[alpha] + 8, int32_t(cache.size() + 1));
+  Load(Write("broken.gcf", cache));
   Click(picker_->ListBox1, 0, true);
+  picker_->show();
+  Click(picker_->ListBox1, 1, true);
   EXPECT_EQ(form.bsp_file->raw_file, world);  // the map loaded before stays
   long_chain.AddFile("long.bsp", room, 0, {.chain_goes_on = true});
   Load(Write("long.gcf", long_chain.Build()));
   Click(picker_->ListBox1, 0, true);
   EXPECT_EQ(form.bsp_file->raw_file, room);
   Load(Write("fake.gcf", room));
-  EXPECT_EQ(TakeMessages(),
-            (Lines{"Error: GCF::ExtractItem (broken block chain)",
-                   "Error: Warnning File May Be Incompleat",
-                   "Error: Failed to open file\nIf steam is open close\nit and try again"}));
+  EXPECT_EQ(
+      TakeMessages(),
+      (Lines{"Error: GCF::ExtractItem (broken block chain)",
+             "Error: GCF::ExtractItem (item too large)", "Error: Warnning File May Be Incompleat",
+             "Error: Failed to open file\nIf steam is open close\nit and try again"}));
 }
 
 }  // namespace tarnwick::test
