@@ -17,7 +17,7 @@ void TForm1::LoadButtonClick() {
     ListCacheMaps(*path);
   } else {
     try {
-      if (auto bytes = ReadMapFile(*path)) LoadFile(std::move(*bytes));
+      if (auto bytes = ReadMapFile(*path)) LoadFile(std::move(*bytes), *path);
     } catch (const Error& e) {
       ShowError(e.what());
     }
@@ -54,8 +54,12 @@ void TForm1::RecompileEntityLists(bool with_polys) {
   wall_cells.Compile(*bsp_file);  // the walls of lists 2 and 3
 }
 
-void TForm1::LoadFile(Bytes raw_file_) {
+void TForm1::LoadFile(Bytes raw_file_, const std::string& path) {
+  if (!AskToSaveChanges()) return;
   bsp_file.reset();
+  history = {};
+  map_path = path;
+  ShowCaption();
   // The point editor's list holds indexes into the map that goes; it is filled again from the
   // new one when its tab is shown.
   EntityListBox->Clear();
@@ -63,6 +67,7 @@ void TForm1::LoadFile(Bytes raw_file_) {
   RenderView();  // until the new map stands there is none: a failed load leaves a black view
   if (raw_file_.empty()) throw Error("LoadFile Error (file_size_<=0)");
   bsp_file = std::make_unique<BSPFile>(std::move(raw_file_), config);
+  history.Reset(*bsp_file);
   if (MakeCurrent()) {
     GLSelection pass;
     bsp_file->WallCheck(pass, min_distance, 0, 0);
@@ -84,17 +89,26 @@ void TForm1::CameraToOrigin() {
 }
 
 void TForm1::SaveButtonClick() {
+  SaveMap(last_map_path);
+}
+
+bool TForm1::SaveMap(const std::string& file_name) {
   if (!bsp_file) {
     ShowError("No File To Save");
-    return;
+    return false;
   }
-  const auto path = ui::RunFileDialog({true, "H-L MapFiles (*.bsp)|*.bsp", "", last_map_path});
-  if (!path) return;
+  const auto path = ui::RunFileDialog({true, "H-L MapFiles (*.bsp)|*.bsp", "", file_name});
+  if (!path) return false;
   try {
     bsp_file->SaveFile(*path);
   } catch (const Error& e) {
     ShowError(e.what());
+    return false;
   }
+  map_path = *path;
+  history.MarkSaved();
+  ShowCaption();
+  return true;
 }
 
 }  // namespace tarnwick

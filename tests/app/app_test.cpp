@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -96,8 +97,11 @@ void AppTest::SetUp() {
   std::filesystem::remove_all(dir_);
   std::filesystem::create_directories(dir_);
   std::filesystem::copy_file(DataFile("Config.cfg"), dir_ / "Config.cfg");
-  ui::message_box = [this](const std::string& text, const std::string& caption) {
+  ui::message_box = [this](const std::string& text, const std::string& caption,
+                           const Lines& buttons) {
     messages_.push_back(caption + ": " + text);
+    const auto reply = std::find(buttons.begin(), buttons.end(), reply_);
+    return reply == buttons.end() ? 0 : static_cast<int>(reply - buttons.begin());
   };
   ui::file_dialog = [this](const ui::FileDialog& dialog) -> std::optional<std::string> {
     if (answers_.empty()) ADD_FAILURE() << "an unexpected file dialog \"" << dialog.title << '"';

@@ -124,6 +124,7 @@ class AppTest : public ::testing::Test {
 
   std::filesystem::path dir_;
   Lines messages_;
+  std::string reply_ = "Discard";  // the answer to a question
   std::deque<std::optional<std::string>> answers_;
   std::unique_ptr<TForm1> form_;
   std::unique_ptr<TForm4> picker_;

@@ -273,7 +273,7 @@ TEST_F(MapTest, SpawnPointsAreListedByTypeAddedAndDeleted) {
   map.AddSpawnPoint(2, where);
   EXPECT_EQ(map.entities[8].text,
             "{\n\"origin\" \"10 -20 30.4\"\n\"angles\" \"0 90 0\"\n\"classname\" "
-            "\"info_player_coop\"\n}\n");
+            "\"info_player_coop\"\n}");
   EXPECT_EQ(Links(map), "1 2 5 | 3 | 8 | ");
   map.GetSpawnPoint(0, 1)->blocked = 1;
   map.DeleteSpawnPoint(0, 0);  // the later ones move down with their marks
