@@ -42,57 +42,44 @@ TEST_F(HistoryTest, ASavedLumpImportsBackAndOneThatDoesNotReadAsEntitiesChangesN
   }
 }
 
-TEST_F(HistoryTest, StepsUndoAndRedoTypingInOneFieldIsOneStepAndTheSavedMarkFollows) {
+TEST_F(HistoryTest, TypingInOneFieldIsOneStepTheSavedMarkFollowsAndTheLast100StepsAreKept) {
   EditHistory history;
   history.Reset(map);
   const int x = 0, y = 0;  // two fields typed in
+  const auto edit = [&](int axis, float value, const void* field) {
+    MoveEntityAlong(map, 1, axis, value);
+    history.Record(map, field);
+  };
   std::vector<Texts> steps = {TextsOf(map)};
-  for (const float typed : {1.f, 12.f, 128.f}) {
-    MoveEntityAlong(map, 1, 0, typed);
-    history.Record(map, &x);
-  }
+  for (const float typed : {1.f, 12.f, 128.f}) edit(0, typed, &x);
   history.Record(map);  // nothing changed: no step
   steps.push_back(TextsOf(map));
-  AddSpawnPointAt(map, 0, {9, 9, 9}, 0);
-  history.Record(map);
+  edit(2, 9, nullptr);
   steps.push_back(TextsOf(map));
   history.MarkSaved();
-  for (const float typed : {5.f, 2.f}) {  // typed, then typed back: the step goes again
-    MoveEntityAlong(map, 1, 1, typed);
-    history.Record(map, &y);
-    EXPECT_EQ(history.IsSaved(), typed == 2);
-  }
+  edit(1, 5, &y);  // typed, then typed back: the step goes again
+  EXPECT_FALSE(history.IsSaved());
+  edit(1, 2, &y);
+  EXPECT_TRUE(history.IsSaved());
   for (size_t step = steps.size() - 1; step-- > 0;) {
-    EXPECT_TRUE(history.Undo(map));
+    EXPECT_TRUE(history.Undo(map) && !history.IsSaved());
     EXPECT_EQ(TextsOf(map), steps[step]);
-    EXPECT_FALSE(history.IsSaved());
   }
   EXPECT_FALSE(history.Undo(map));
   while (history.Redo(map)) {
   }
   EXPECT_EQ(TextsOf(map), steps.back());
   EXPECT_TRUE(history.IsSaved());
-  // A new step after an undo: the steps after it, and the saved one among them, are gone.
+  // New steps after an undo: the steps after it, the saved one among them, are gone; of 105 new
+  // steps the last 100 can be undone.
   history.Undo(map);
-  MoveEntityAlong(map, 1, 2, 7);
-  history.Record(map, &x);
-  EXPECT_FALSE(history.Redo(map) || history.IsSaved());
-}
-
-TEST_F(HistoryTest, TheLast100StepsAreKept) {
-  EditHistory history;
-  history.Reset(map);
-  Texts fifth;
-  for (int step = 1; step <= 105; ++step) {
-    MoveEntityAlong(map, 1, 0, static_cast<float>(step));
-    history.Record(map);
-    if (step == 5) fifth = TextsOf(map);
-  }
+  for (int step = 1; step <= 105; ++step) edit(0, static_cast<float>(step), nullptr);
+  EXPECT_FALSE(history.Redo(map));
   int undone = 0;
   while (history.Undo(map)) ++undone;
   EXPECT_EQ(undone, 100);
-  EXPECT_EQ(TextsOf(map), fifth);
-  EXPECT_FALSE(history.IsSaved());  // the loaded map's step was forgotten
+  EXPECT_EQ(map.entities[1].origin[0], 5);
+  EXPECT_FALSE(history.IsSaved());
 }
 
 }  // namespace
