@@ -1,6 +1,8 @@
 // Loading a map (from disk, the command line or a cache) and saving it.
 #include <GL/gl.h>
 
+#include <utility>
+
 #include "app/main_window.h"
 #include "base/error.h"
 #include "map_gl/gl_drawing.h"
@@ -12,12 +14,14 @@ void TForm1::LoadButtonClick() {
       ui::RunFileDialog({false, "H-L MapFiles (*.bsp)|*.bsp|Steam .gcf File (*.gcf)|*.gcf",
                          "Load Half-Life Map", last_map_path});
   if (!path) return;
-  last_map_path = *path;
+  const std::string kept = std::exchange(last_map_path, *path);
   if (path->size() >= 4 && path->compare(path->size() - 4, 4, ".gcf") == 0) {
     ListCacheMaps(*path);
   } else {
     try {
-      if (auto bytes = ReadMapFile(*path)) LoadFile(std::move(*bytes), *path);
+      auto bytes = ReadMapFile(*path);
+      // A map kept with its unsaved changes keeps the save dialog at its own file, too.
+      if (bytes && !LoadFile(std::move(*bytes), *path)) last_map_path = kept;
     } catch (const Error& e) {
       ShowError(e.what());
     }
@@ -54,8 +58,8 @@ void TForm1::RecompileEntityLists(bool with_polys) {
   wall_cells.Compile(*bsp_file);  // the walls of lists 2 and 3
 }
 
-void TForm1::LoadFile(Bytes raw_file_, const std::string& path) {
-  if (!AskToSaveChanges()) return;
+bool TForm1::LoadFile(Bytes raw_file_, const std::string& path) {
+  if (!AskToSaveChanges()) return false;
   bsp_file.reset();
   history = {};
   map_path = path;
@@ -77,6 +81,7 @@ void TForm1::LoadFile(Bytes raw_file_, const std::string& path) {
   CameraToOrigin();
   ModelComboBox->Clear();
   for (int32_t m = 0; m < bsp_file->GetModelCount(); ++m) ModelComboBox->Add(std::to_string(m));
+  return true;
 }
 
 void TForm1::CameraToOrigin() {

@@ -64,6 +64,11 @@ void Edit::keyPressEvent(QKeyEvent* event) {
   on_key_down(key == Qt::Key_Return || key == Qt::Key_Enter ? 13 : key);
 }
 
+void Edit::focusOutEvent(QFocusEvent* event) {
+  QLineEdit::focusOutEvent(event);
+  if (on_exit) on_exit();
+}
+
 ComboBox::ComboBox(QWidget* parent, bool editable) : QComboBox(parent) {
   setEditable(editable);
   setInsertPolicy(QComboBox::NoInsert);
@@ -77,11 +82,6 @@ ComboBox::ComboBox(QWidget* parent, bool editable) : QComboBox(parent) {
       if (on_change) on_change();
     });
   }
-}
-
-void Edit::focusOutEvent(QFocusEvent* event) {
-  QLineEdit::focusOutEvent(event);
-  if (on_exit) on_exit();
 }
 
 void ComboBox::keyPressEvent(QKeyEvent* event) {
@@ -282,7 +282,7 @@ std::function<int(const std::string&, const std::string&, const std::vector<std:
       box.setEscapeButton(added.back());
       box.exec();
       const auto chosen = std::find(added.begin(), added.end(), box.clickedButton());
-      return static_cast<int>(chosen == added.end() ? added.size() - 1 : chosen - added.begin());
+      return static_cast<int>((chosen == added.end() ? added.end() - 1 : chosen) - added.begin());
     };
 
 void ShowMessage(const std::string& text, const std::string& caption) {

@@ -96,6 +96,7 @@ TEST_F(AppUndo, UnsavedChangesAreSavedDiscardedOrKeptAsTheUserAnswers) {
       } else {
         form.LoadButtonClick();
         EXPECT_EQ(form.bsp_file->raw_file == LightsMap(), goes) << reply;
+        EXPECT_EQ(form.last_map_path == Path("lights.bsp"), goes);  // where Save starts
       }
       EXPECT_EQ(TakeMessages(), Lines{"Unsaved Changes: Save changes to test.bsp?"});
     }

@@ -89,12 +89,12 @@ class TForm1 : public ui::Container {
   void OffsetEditChange();
   void SpeadEditChange();
 
-  // Loading and saving. LoadFile asks first whether to save the map's unsaved changes, and loads
-  // nothing when the user cancels; `path` is where the map comes from (for a map in a cache, its
-  // name in the cache's folder).
+  // Loading and saving. LoadFile asks first whether to save the map's unsaved changes, and returns
+  // false, loading nothing, when the user keeps the map; `path` is where the new map comes from
+  // (for a map in a cache, its name in the cache's folder).
   void LoadButtonClick();
   void SaveButtonClick();
-  void LoadFile(Bytes raw_file_, const std::string& path);
+  bool LoadFile(Bytes raw_file_, const std::string& path);
   // The camera back at the origin, and the lists and fields that show the map filled anew.
   void CameraToOrigin();
 
