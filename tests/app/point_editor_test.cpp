@@ -33,7 +33,7 @@ TEST_F(AppPointEditor, TheListsFieldsAndDeleteActOnTheEntitiesAndNoStalePointIsL
   // Neither a new map nor deletions in the entity editor leave points of the old list to draw.
   ShowTab(1);
   PickEntityType(4);  // info_target, the room's last entity
-  Load(Write("world.bsp", RoomWith("")));  // the edits above are discarded
+  Load(Write("world.bsp", RoomWith("")));
   EXPECT_EQ(TakeMessages(), Lines{"Unsaved Changes: Save changes to test.bsp?"});
   EXPECT_EQ(form.SPosXEdit->Text(), "error");
   EXPECT_FALSE(Frame(form).Has(kMagenta) || Frame(form).Has(kYellow));
