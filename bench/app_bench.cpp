@@ -21,14 +21,14 @@ tarnwick::TForm1* form = nullptr;
 
 void BM_LoadFile(benchmark::State& state) {
   for (auto _ : state) {
-    form->LoadFile(BenchMapBytes());
+    form->LoadFile(BenchMapBytes(), BenchMap().string());
     glFinish();
   }
   state.SetLabel(BenchMap().filename().string());
 }
 
 void BM_DrawFrame(benchmark::State& state) {
-  form->LoadFile(BenchMapBytes());
+  form->LoadFile(BenchMapBytes(), BenchMap().string());
   form->DrawModeComboBox->SetItemIndex(static_cast<int>(state.range(0)));
   for (auto _ : state) {
     form->DrawFrame();
@@ -41,7 +41,7 @@ void BM_DrawFrame(benchmark::State& state) {
 // state the frame left: what a frame costs beyond the geometry itself.
 void BM_PolysFrameAgainstReplay(benchmark::State& state) {
   using Clock = std::chrono::steady_clock;
-  form->LoadFile(BenchMapBytes());
+  form->LoadFile(BenchMapBytes(), BenchMap().string());
   form->DrawModeComboBox->SetItemIndex(2);
   Clock::duration frame{}, replay{};
   for (auto _ : state) {
@@ -76,7 +76,7 @@ void BM_PolysFrameAgainstReplay(benchmark::State& state) {
 // The wall check of the DoWallCheck button: the whole filled-world and solid lists in every
 // spawn point's pass (0), or only the wall cells its cube reaches (1).
 void BM_WallCheck(benchmark::State& state) {
-  form->LoadFile(BenchMapBytes());
+  form->LoadFile(BenchMapBytes(), BenchMap().string());
   for (auto _ : state) {
     tarnwick::GLSelection pass;
     if (state.range(0) == 0) {
@@ -99,8 +99,10 @@ BENCHMARK(BM_WallCheck)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  tarnwick::ui::message_box = [](const std::string& text, const std::string& caption) {
+  tarnwick::ui::message_box = [](const std::string& text, const std::string& caption,
+                                 const std::vector<std::string>&) {
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    return 0;
   };
   tarnwick::TForm1 window(QCoreApplication::applicationDirPath().toLocal8Bit().toStdString(), "");
   tarnwick::TForm4 picker(window);

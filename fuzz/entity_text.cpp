@@ -1,7 +1,8 @@
 // Any bytes as the text of a new entity on a small valid map, which is then moved and turned and
 // every entity written back. The new entity's text must parse again to the same entity, with the
 // new numbers unless the text stayed as it was, and the map must save and load again with the same
-// texts.
+// texts. The same bytes imported as an entity file replace all the entities or none, and the entity
+// lump of the map that takes them imports again as the same texts.
 #include <cstdio>
 #include <cstdlib>
 
@@ -34,9 +35,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tarnwick;
   static const BSPFile base(SmallMap(), fuzz::ShippedConfig());
   fuzz::HeapWatch watch(size);
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  const auto texts_of = [](const BSPFile& map) {
+    std::vector<std::string> texts;
+    for (const Entity& e : map.entities) texts.push_back(e.text);
+    return texts;
+  };
+  BSPFile imported = base;
+  try {
+    imported.ImportEntities(text);
+    BSPFile again = base;
+    again.ImportEntities(imported.EntityLump());
+    if (texts_of(again) != texts_of(imported)) {
+      std::fprintf(stderr, "entity_text: an imported map's entity lump imports as other texts\n");
+      std::abort();
+    }
+  } catch (const Error&) {
+    // A refused import changes nothing (and a lump that does not import again lands here too).
+    if (texts_of(imported) != texts_of(base)) std::abort();
+  }
   BSPFile map = base;
   try {
-    map.AddEntity(std::string(reinterpret_cast<const char*>(data), size));
+    map.AddEntity(text);
   } catch (const Error&) {
     if (map.GetEntityCount() != base.GetEntityCount()) std::abort();  // the list is left as it was
     return 0;

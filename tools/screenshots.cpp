@@ -17,8 +17,10 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   const std::string out = argv[1];
-  tarnwick::ui::message_box = [](const std::string& text, const std::string& caption) {
+  tarnwick::ui::message_box = [](const std::string& text, const std::string& caption,
+                                 const std::vector<std::string>&) {
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    return 0;
   };
   tarnwick::ui::file_dialog = [](const tarnwick::ui::FileDialog&) {
     return std::optional<std::string>(TARNWICK_DATA_DIR "/sample.fgd");

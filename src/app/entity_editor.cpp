@@ -2,6 +2,7 @@
 // class's definition from an FGD file beside it.
 #include "app/main_window.h"
 #include "base/error.h"
+#include "base/read_file.h"
 #include "fgd/fgd_file.h"
 #include "map/editing.h"
 
@@ -72,6 +73,7 @@ void TForm1::ScanEntityClick() {
     ShowError(e.what());
     return;
   }
+  RecordEdit();
   SearchEntitys();
   RecompileAfterEntityChange();
 }
@@ -84,6 +86,7 @@ void TForm1::Button2Click() {
   } catch (const Error& e) {
     ShowError(e.what());
   }
+  RecordEdit();
   SearchEntitys();
   RecompileAfterEntityChange();
 }
@@ -99,8 +102,26 @@ void TForm1::Button1Click() {
   } catch (const Error& e) {
     ShowError(e.what());
   }
+  RecordEdit();
   SearchEntitys();
   RecompileAfterEntityChange();
+}
+
+void TForm1::ImportEntClick() {
+  if (!bsp_file) return;
+  const auto path = ui::RunFileDialog(
+      {false, "Entity Files (*.ent)|*.ent", "Import Entity File", EntFileName(map_path)});
+  if (!path) return;
+  try {
+    const FileBytes file = ReadWholeFile(*path);
+    if (file.outcome != FileBytes::kRead) throw Error("Failed to open file \"" + *path + "\"");
+    bsp_file->ImportEntities(AsText(file.bytes));
+  } catch (const Error& e) {
+    ShowError(e.what());
+    return;
+  }
+  RecordEdit();
+  ShowReplacedEntities();
 }
 
 void TForm1::RecompileAfterEntityChange() {

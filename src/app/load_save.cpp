@@ -1,6 +1,8 @@
 // Loading a map (from disk, the command line or a cache) and saving it.
 #include <GL/gl.h>
 
+#include <utility>
+
 #include "app/main_window.h"
 #include "base/error.h"
 #include "map_gl/gl_drawing.h"
@@ -12,12 +14,14 @@ void TForm1::LoadButtonClick() {
       ui::RunFileDialog({false, "H-L MapFiles (*.bsp)|*.bsp|Steam .gcf File (*.gcf)|*.gcf",
                          "Load Half-Life Map", last_map_path});
   if (!path) return;
-  last_map_path = *path;
+  const std::string kept = std::exchange(last_map_path, *path);
   if (path->size() >= 4 && path->compare(path->size() - 4, 4, ".gcf") == 0) {
     ListCacheMaps(*path);
   } else {
     try {
-      if (auto bytes = ReadMapFile(*path)) LoadFile(std::move(*bytes));
+      auto bytes = ReadMapFile(*path);
+      // A map kept with its unsaved changes keeps the save dialog at its own file, too.
+      if (bytes && !LoadFile(std::move(*bytes), *path)) last_map_path = kept;
     } catch (const Error& e) {
       ShowError(e.what());
     }
@@ -54,8 +58,12 @@ void TForm1::RecompileEntityLists(bool with_polys) {
   wall_cells.Compile(*bsp_file);  // the walls of lists 2 and 3
 }
 
-void TForm1::LoadFile(Bytes raw_file_) {
+bool TForm1::LoadFile(Bytes raw_file_, const std::string& path) {
+  if (!AskToSaveChanges()) return false;
   bsp_file.reset();
+  history = {};
+  map_path = path;
+  ShowCaption();
   // The point editor's list holds indexes into the map that goes; it is filled again from the
   // new one when its tab is shown.
   EntityListBox->Clear();
@@ -63,6 +71,7 @@ void TForm1::LoadFile(Bytes raw_file_) {
   RenderView();  // until the new map stands there is none: a failed load leaves a black view
   if (raw_file_.empty()) throw Error("LoadFile Error (file_size_<=0)");
   bsp_file = std::make_unique<BSPFile>(std::move(raw_file_), config);
+  history.Reset(*bsp_file);
   if (MakeCurrent()) {
     GLSelection pass;
     bsp_file->WallCheck(pass, min_distance, 0, 0);
@@ -72,6 +81,7 @@ void TForm1::LoadFile(Bytes raw_file_) {
   CameraToOrigin();
   ModelComboBox->Clear();
   for (int32_t m = 0; m < bsp_file->GetModelCount(); ++m) ModelComboBox->Add(std::to_string(m));
+  return true;
 }
 
 void TForm1::CameraToOrigin() {
@@ -84,17 +94,26 @@ void TForm1::CameraToOrigin() {
 }
 
 void TForm1::SaveButtonClick() {
+  SaveMap(last_map_path);
+}
+
+bool TForm1::SaveMap(const std::string& file_name) {
   if (!bsp_file) {
     ShowError("No File To Save");
-    return;
+    return false;
   }
-  const auto path = ui::RunFileDialog({true, "H-L MapFiles (*.bsp)|*.bsp", "", last_map_path});
-  if (!path) return;
+  const auto path = ui::RunFileDialog({true, "H-L MapFiles (*.bsp)|*.bsp", "", file_name});
+  if (!path) return false;
   try {
     bsp_file->SaveFile(*path);
   } catch (const Error& e) {
     ShowError(e.what());
+    return false;
   }
+  map_path = *path;
+  history.MarkSaved();
+  ShowCaption();
+  return true;
 }
 
 }  // namespace tarnwick

@@ -37,7 +37,7 @@ TForm1::TForm1(std::string program_dir_, std::string command_line_)
     : ui::Container(nullptr, kDesign),
       program_dir(std::move(program_dir_)),
       command_line(std::move(command_line_)) {
-  setWindowTitle("Tarnwick V1.3 By Brannock");
+  ShowCaption();
   BuildControls();
   setMinimumSize(kMinimum);
   resize(kMinimum);
@@ -204,6 +204,10 @@ void TForm1::BuildBottomPanel() {
                     QRect(436, 74, 104, 21));
   SPointSize = label("Size", 544, 74, 24);
   MinDisEdit = edit(568, 74, 38, [this] { MinDisEditChange(); });
+  // Typing into one of them is one step of the history until it loses the focus.
+  for (ui::Edit* typed : {SPosXEdit, SPosYEdit, SPosZEdit, SPAngleEditY}) {
+    typed->on_exit = [this] { history.EndTyping(); };
+  }
   ScaleBar = bottom->Place(ui::ScrollBar(bottom, 1, 1000, 1000, [this] { FormResize(); }),
                            QRect(0, 97, 758, 14), kLeft | kRight | kTop);
 }
@@ -235,8 +239,10 @@ void TForm1::BuildEntityEditorPanel() {
   // The captions and handlers are crossed on purpose: "New" runs Button2Click.
   Button1 =
       entity->Place(ui::Button(entity, "New", [this] { Button2Click(); }), QRect(186, 30, 60, 21));
+  ImportEnt = entity->Place(ui::Button(entity, "ImportEnt", [this] { ImportEntClick(); }),
+                            QRect(250, 30, 70, 21));
   Button2 = entity->Place(ui::Button(entity, "Delete", [this] { Button1Click(); }),
-                          QRect(250, 30, 60, 21));
+                          QRect(324, 30, 60, 21));
   auto* splitter = entity->Place(new QSplitter(entity), QRect(0, 56, 761, 325), kAll);
   Splitter1 = splitter;
   Memo1 = new ui::Memo(splitter, false);
@@ -283,9 +289,21 @@ void TForm1::keyPressEvent(QKeyEvent* event) {
 }
 
 void TForm1::KeyPressed(QKeyEvent* event) {
+  if (const ui::HistoryKey key = ui::HistoryKeyOf(*event); key != ui::HistoryKey::kNone) {
+    return UndoOrRedo(key == ui::HistoryKey::kRedo);
+  }
   const bool keypad = event->modifiers() & Qt::KeypadModifier;
   FormKeyDown(event->key() | (keypad ? int{Qt::KeypadModifier} : 0),
               event->modifiers() & Qt::ShiftModifier);
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  if (!AskToSaveChanges()) event->ignore();
+}
+
+void TForm1::ShowCaption() {
+  const bool unsaved = bsp_file && !history.IsSaved();
+  setWindowTitle(QString("Tarnwick V1.3 By Brannock") + (unsaved ? " *" : ""));
 }
 
 void TForm1::FormShow() {
@@ -321,7 +339,7 @@ void TForm1::FormShow() {
       std::error_code error;
       const std::filesystem::path absolute = std::filesystem::absolute(command_line, error);
       last_map_path = error ? command_line : absolute.lexically_normal().string();
-      LoadFile(std::move(*bytes));
+      LoadFile(std::move(*bytes), last_map_path);
     }
   } catch (const Error& e) {
     ShowError(e.what());

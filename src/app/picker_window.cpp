@@ -42,7 +42,10 @@ void TForm4::ListBox1MouseDown(bool double_click) {
   try {
     ExtractedItem item = form1_.gcf.ExtractItem(form1_.gcf_item_table[k]);
     if (item.chain_goes_on) ui::ShowMessage("Warnning File May Be Incompleat", "Error");
-    form1_.LoadFile(std::move(item.bytes));
+    // The map is known by its name in the cache, as if it stood beside the cache.
+    const std::string& cache = form1_.last_map_path;
+    form1_.LoadFile(std::move(item.bytes),
+                    cache.substr(0, cache.rfind('/') + 1) + ListBox1->Item(k));
   } catch (const Error& e) {
     ui::ShowMessage(e.what(), "Error");
   }

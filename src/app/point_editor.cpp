@@ -39,6 +39,7 @@ void TForm1::DeleteEntityClick() {
                           !FindGroup(config, bsp_file->entities[index].class_name);
     try {
       bsp_file->DeleteEntity(index);
+      RecordEdit();
       // The entity editor's list holds indexes, which have moved down past the deleted one.
       SearchEntitys();
       RecompileEntityLists(unlisted);

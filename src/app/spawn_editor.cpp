@@ -78,6 +78,7 @@ void TForm1::SpawnPointListBoxClick() {
 void TForm1::AddClick() {
   if (!bsp_file) return;
   AddSpawnPointAt(*bsp_file, SpawnPointBox->ItemIndex(), camera_pos, CameraFacing(camera_yaw));
+  RecordEdit();
   SearchEntitys();
   SpawnPointBoxChange();
   SpacingCheck();
@@ -91,6 +92,7 @@ void TForm1::DeleteClick() {
   } catch (const Error& e) {
     ShowError(e.what());
   }
+  RecordEdit();
   SearchEntitys();
   SpawnPointBoxChange();
   SpacingCheck();
@@ -101,10 +103,12 @@ void TForm1::SPosEditChange(int axis) {
   if (updating_fields || !bsp_file) return;
   static ui::Edit* TForm1::*const kEdits[] = {&TForm1::SPosXEdit, &TForm1::SPosYEdit,
                                               &TForm1::SPosZEdit};
+  ui::Edit* edit = this->*kEdits[axis];
   const int32_t index = SelectedEntityIndex();
   float value;
-  if (index >= 0 && ui::StrToFloat((this->*kEdits[axis])->Text(), value)) {
+  if (index >= 0 && ui::StrToFloat(edit->Text(), value)) {
     MoveEntityAlong(*bsp_file, index, axis, value);
+    RecordEdit(edit);
   }
   if (tab_mode == 0) SpacingCheck();
   if (tab_mode == 1) RecompileMovedEntity(index);
@@ -117,6 +121,7 @@ void TForm1::SPAngleEditYChange() {
   float value;
   if (index >= 0 && ui::StrToFloat(SPAngleEditY->Text(), value)) {
     TurnEntity(*bsp_file, index, value);
+    RecordEdit(SPAngleEditY);
   }
   if (tab_mode == 0) SpacingCheck();
   RenderView();
@@ -137,6 +142,7 @@ void TForm1::SetToCurentPosClick() {
   if (!bsp_file) return;
   const int32_t index = SelectedEntityIndex();
   if (index >= 0) SetEntityToCamera(*bsp_file, index, camera_pos, camera_yaw);
+  RecordEdit();
   if (tab_mode == 0) SpacingCheck();
   updating_fields = true;
   ShowSelectedEntity(true);

@@ -56,6 +56,7 @@ int Info(const Args& args);
 int Entities(const Args& args);
 int Spawns(const Args& args);
 int Resave(const Args& args);
+int Export(const Args& args);
 int FgdList(const Args& args);
 int FgdShow(const Args& args);
 int GcfList(const Args& args);

@@ -12,8 +12,8 @@ namespace tarnwick::cli {
 namespace {
 
 const std::pair<std::string_view, int> kValueCounts[] = {
-    {"replace", 2},    {"add", 1},       {"delete", 1},      {"move-spawn", 5},
-    {"turn-spawn", 3}, {"add-spawn", 5}, {"delete-spawn", 2}};
+    {"replace", 2},    {"add", 1},       {"delete", 1},       {"move-spawn", 5},
+    {"turn-spawn", 3}, {"add-spawn", 5}, {"delete-spawn", 2}, {"import-ent", 1}};
 
 std::array<float, 3> Position(const std::vector<std::string>& values, size_t first) {
   return {Number<float>(values[first]), Number<float>(values[first + 1]),
@@ -61,6 +61,9 @@ std::function<void(BSPFile&)> Step(const Operation& op) {
   if (op.name == "add") return [file = v[0]](BSPFile& map) { map.AddEntity(TextOf(file)); };
   if (op.name == "delete") {
     return [index = Number<int32_t>(v[0])](BSPFile& map) { map.DeleteEntity(index); };
+  }
+  if (op.name == "import-ent") {
+    return [file = v[0]](BSPFile& map) { map.ImportEntities(TextOf(file)); };
   }
   const int32_t type = Number<int32_t>(v[0]);
   if (op.name == "add-spawn") {

@@ -21,6 +21,7 @@ const Command kCommands[] = {
     {"entities", "entities MAP [--config FILE]", tarnwick::cli::Entities},
     {"spawns", "spawns MAP [--config FILE]", tarnwick::cli::Spawns},
     {"resave", "resave IN OUT [--config FILE]", tarnwick::cli::Resave},
+    {"export", "export MAP OUT [--config FILE]", tarnwick::cli::Export},
     {"fgd-list", "fgd-list FGD", tarnwick::cli::FgdList},
     {"fgd-show", "fgd-show FGD CLASS", tarnwick::cli::FgdShow},
     {"gcf-list", "gcf-list GCF", tarnwick::cli::GcfList},
@@ -30,7 +31,7 @@ const Command kCommands[] = {
      "edit IN OUT [--config FILE] OPERATION...\n"
      "    operations, run in order: --replace INDEX FILE, --add FILE, --delete INDEX,\n"
      "    --move-spawn TYPE NUMBER X Y Z, --turn-spawn TYPE NUMBER YAW,\n"
-     "    --add-spawn TYPE X Y Z YAW, --delete-spawn TYPE NUMBER",
+     "    --add-spawn TYPE X Y Z YAW, --delete-spawn TYPE NUMBER, --import-ent FILE",
      tarnwick::cli::Edit},
 };
 

@@ -85,4 +85,12 @@ int Resave(const Args& args) {
   return 0;
 }
 
+int Export(const Args& args) {
+  Expect(args, 2, {"config"});
+  const Config config = LoadConfig(args);
+  const auto map = LoadMap(args.words[0], config);
+  map->ExportEntities(args.words[1]);
+  return 0;
+}
+
 }  // namespace tarnwick::cli

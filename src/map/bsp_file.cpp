@@ -121,6 +121,41 @@ std::vector<Texture> ReadTextures(const BSPHeader& header, const Bytes& file) {
   return textures;
 }
 
+// The blocks of an entity lump that runs from `begin` to the end of `text`, each read from its "{"
+// through its "}" (carriage returns dropped); bytes between and after the blocks are passed over.
+std::vector<Entity> SplitEntities(std::string_view text, int64_t begin) {
+  int64_t opens = 0, closes = 0;
+  bool quoted = false;
+  for (size_t p = static_cast<size_t>(begin); p < text.size(); ++p) {
+    const char c = text[p];
+    if (c == '"') quoted = !quoted;
+    if (!quoted && c == '{') ++opens;
+    if (!quoted && c == '}') ++closes;
+  }
+  if (opens != closes) throw Error("BSPFile::BSPFile (error counting entitys)");
+  std::vector<Entity> entities(static_cast<size_t>(closes));
+  int64_t pos = begin;
+  for (Entity& entity : entities) {
+    if (pos < 0) throw Error("BSPFile::BSPFile (missing entitys)");
+    entity.Read(text, pos);
+  }
+  // The braces paired up over the lump, but a block that holds a second "{" took its partner
+  // from outside the blocks; saved, the blocks alone would not pair up and could not be split.
+  for (const Entity& entity : entities) {
+    if (HasInnerBrace(entity.text)) throw Error("BSPFile::BSPFile (error counting entitys)");
+  }
+  return entities;
+}
+
+// A spawn point needs an origin: refused before an entity joins the map, so that the rebuild that
+// follows cannot fail.
+void RequireSpawnOrigin(const Config& config, const Entity& entity) {
+  const std::vector<std::string>& types = config.spawn_point_entity;
+  if (std::find(types.begin(), types.end(), entity.class_name) != types.end()) {
+    RequireOrigin(entity);
+  }
+}
+
 }  // namespace
 
 BSPFile::BSPFile(Bytes raw_file_, const Config& config_)
@@ -181,32 +216,11 @@ BSPFile::BSPFile(Bytes raw_file_, const Config& config_)
 void BSPFile::ReadEntities() {
   const LumpHeader& l = header.lumps[LUMP_ENTITIES];
   if (l.offset < 1 || l.size < 1) return;
-  const int64_t begin = l.offset;
-  const int64_t end = begin + l.size;
+  const int64_t end = int64_t{l.offset} + l.size;
   if (end > static_cast<int64_t>(raw_file.size())) {
     throw Error("BSPFile::BSPFile (LUMP_ENTITIES size check)");
   }
-  int64_t opens = 0, closes = 0;
-  bool quoted = false;
-  for (int64_t p = begin; p < end; ++p) {
-    const uint8_t c = raw_file[p];
-    if (c == '"') quoted = !quoted;
-    if (!quoted && c == '{') ++opens;
-    if (!quoted && c == '}') ++closes;
-  }
-  if (opens != closes) throw Error("BSPFile::BSPFile (error counting entitys)");
-  entities.resize(static_cast<size_t>(closes));
-  const std::string_view lump = AsText(raw_file).substr(0, static_cast<size_t>(end));
-  int64_t pos = begin;
-  for (Entity& entity : entities) {
-    if (pos < 0) throw Error("BSPFile::BSPFile (missing entitys)");
-    entity.Read(lump, pos);
-  }
-  // The braces paired up over the lump, but a block that holds a second "{" took its partner
-  // from outside the blocks; saved, the blocks alone would not pair up and could not be split.
-  for (const Entity& entity : entities) {
-    if (HasInnerBrace(entity.text)) throw Error("BSPFile::BSPFile (error counting entitys)");
-  }
+  entities = SplitEntities(AsText(raw_file).substr(0, static_cast<size_t>(end)), l.offset);
 }
 
 int32_t BSPFile::ModelOf(const Entity& entity) const {
@@ -302,11 +316,7 @@ Entity ParseEntity(const std::string& text, const Config& config, Entity entity 
   entity.Read(text, pos);
   // Blocks do not nest: the map would not load again once saved with this one.
   if (HasInnerBrace(entity.text)) throw Error("Entity::Read (invalid ent)");
-  // A spawn point needs an origin: refused here, so that the rebuild that follows cannot fail.
-  const std::vector<std::string>& types = config.spawn_point_entity;
-  if (std::find(types.begin(), types.end(), entity.class_name) != types.end()) {
-    RequireOrigin(entity);
-  }
+  RequireSpawnOrigin(config, entity);
   return entity;
 }
 
@@ -314,6 +324,25 @@ Entity ParseEntity(const std::string& text, const Config& config, Entity entity 
 
 void BSPFile::AddEntity(const std::string& text) {
   entities.push_back(ParseEntity(text, config));
+  Rebuild();
+}
+
+void BSPFile::ReplaceEntities(std::string_view lump) {
+  SetEntities(SplitEntities(lump, 0));
+}
+
+void BSPFile::ImportEntities(std::string_view lump) {
+  std::vector<Entity> imported = SplitEntities(lump, 0);
+  // The game takes the lump's first block for the world.
+  if (imported.empty() || imported[0].class_name != "worldspawn") {
+    throw Error("BSPFile::ImportEntities (worldspawn must be the first entity)");
+  }
+  SetEntities(std::move(imported));
+}
+
+void BSPFile::SetEntities(std::vector<Entity> replacement) {
+  for (const Entity& entity : replacement) RequireSpawnOrigin(config, entity);
+  entities = std::move(replacement);
   Rebuild();
 }
 
@@ -373,7 +402,7 @@ void BSPFile::AddSpawnPoint(int32_t type, const SpawnPoint& spawn_point) {
   e.origin = spawn_point.origin;
   e.angles = spawn_point.angles;
   e.text =
-      "{\n\"origin\" \"0 0 0\"\n\"angles\" \"0 0 0\"\n\"classname\" \"" + e.class_name + "\"\n}\n";
+      "{\n\"origin\" \"0 0 0\"\n\"angles\" \"0 0 0\"\n\"classname\" \"" + e.class_name + "\"\n}";
   e.WriteBack();
   entities.push_back(std::move(e));
   std::vector<SpawnPoint>& list = spawn_points[type];

@@ -110,6 +110,15 @@ bool OtherLumpsClearOfEntities(const BSPHeader& header, int64_t file_size) {
   return true;
 }
 
+// Writes an entity lump alone, as the side file of a map. It holds nothing the map does not, so it
+// is not worth a second wait for the disk; it still replaces the old one only once it is whole.
+bool WriteEntFile(const std::string& path, const std::string& lump) {
+  AtomicFile file(path);
+  return file.is_open() &&
+         file.WriteAt(0, reinterpret_cast<const uint8_t*>(lump.data()), lump.size()) &&
+         file.Commit(static_cast<int64_t>(lump.size()), false);
+}
+
 }  // namespace
 
 std::string EntFileName(const std::string& map_file_name) {
@@ -120,14 +129,19 @@ std::string EntFileName(const std::string& map_file_name) {
   return extension ? map_file_name.substr(0, n - 3) + "ent" : map_file_name + ".ent";
 }
 
-void BSPFile::SaveFile(const std::string& file_name) {
-  AtomicFile map_file(file_name);
-  if (!map_file.is_open()) throw Error("BSPFile::SaveFile (invalid file)");
-
+std::string BSPFile::EntityLump() {
   for (int32_t i = 0; i < GetEntityCount(); ++i) WriteBack(i);
   std::string lump;
   for (const Entity& e : entities) lump += e.text;
   lump += '\0';
+  return lump;
+}
+
+void BSPFile::SaveFile(const std::string& file_name) {
+  AtomicFile map_file(file_name);
+  if (!map_file.is_open()) throw Error("BSPFile::SaveFile (invalid file)");
+
+  const std::string lump = EntityLump();
 
   const int64_t file_size = static_cast<int64_t>(raw_file.size());
   const int64_t new_size0 = static_cast<int64_t>(lump.size());
@@ -168,12 +182,14 @@ void BSPFile::SaveFile(const std::string& file_name) {
   out.WriteFile(header_bytes.data());
   put(0, header_bytes.data(), kHeaderSize);
   if (!map_file.Commit(total, true)) throw Error("BSPFile::SaveFile (write file incompleat)");
-  // The side file holds nothing the map does not, so it is not worth a second wait for the disk;
-  // it still replaces the old one only once it is written whole.
-  AtomicFile ent_file(EntFileName(file_name));
-  if (!ent_file.is_open() || !ent_file.WriteAt(0, lump_bytes, lump.size()) ||
-      !ent_file.Commit(static_cast<int64_t>(lump.size()), false)) {
+  if (!WriteEntFile(EntFileName(file_name), lump)) {
     throw Error("BSPFile::SaveFile (could not write ent file)");
+  }
+}
+
+void BSPFile::ExportEntities(const std::string& file_name) {
+  if (!WriteEntFile(file_name, EntityLump())) {
+    throw Error("BSPFile::ExportEntities (could not write ent file)");
   }
 }
 

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QSignalBlocker>
+#include <algorithm>
 #include <charconv>
 
 namespace tarnwick::ui {
@@ -55,11 +56,17 @@ Edit::Edit(QWidget* parent) : QLineEdit(parent) {
 }
 
 void Edit::keyPressEvent(QKeyEvent* event) {
+  if (HistoryKeyOf(*event) != HistoryKey::kNone) return event->ignore();
   QLineEdit::keyPressEvent(event);
   event->accept();
   if (!on_key_down) return;
   const int key = event->key();
   on_key_down(key == Qt::Key_Return || key == Qt::Key_Enter ? 13 : key);
+}
+
+void Edit::focusOutEvent(QFocusEvent* event) {
+  QLineEdit::focusOutEvent(event);
+  if (on_exit) on_exit();
 }
 
 ComboBox::ComboBox(QWidget* parent, bool editable) : QComboBox(parent) {
@@ -78,6 +85,7 @@ ComboBox::ComboBox(QWidget* parent, bool editable) : QComboBox(parent) {
 }
 
 void ComboBox::keyPressEvent(QKeyEvent* event) {
+  if (HistoryKeyOf(*event) != HistoryKey::kNone) return event->ignore();
   QComboBox::keyPressEvent(event);
   event->accept();
 }
@@ -123,6 +131,7 @@ void ListBox::SetItemIndex(int index) {
 }
 
 void ListBox::keyPressEvent(QKeyEvent* event) {
+  if (HistoryKeyOf(*event) != HistoryKey::kNone) return event->ignore();
   QListWidget::keyPressEvent(event);
   event->accept();
 }
@@ -159,6 +168,7 @@ std::vector<std::string> Memo::Lines() const {
 }
 
 void Memo::keyPressEvent(QKeyEvent* event) {
+  if (HistoryKeyOf(*event) != HistoryKey::kNone) return event->ignore();
   QPlainTextEdit::keyPressEvent(event);
   event->accept();
 }
@@ -249,14 +259,34 @@ bool StrToFloat(const std::string& text, float& value) {
   return Convert(text, value);
 }
 
-std::function<void(const std::string&, const std::string&)> message_box =
-    [](const std::string& text, const std::string& caption) {
-      QMessageBox box(QMessageBox::NoIcon, ToQ(caption), ToQ(text), QMessageBox::Ok);
+HistoryKey HistoryKeyOf(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers mods = event.modifiers() & (Qt::ControlModifier | Qt::ShiftModifier |
+                                                          Qt::AltModifier | Qt::MetaModifier);
+  const int key = event.key();
+  if (mods == Qt::ControlModifier && key == Qt::Key_Z) return HistoryKey::kUndo;
+  if ((mods == (Qt::ControlModifier | Qt::ShiftModifier) && key == Qt::Key_Z) ||
+      (mods == Qt::ControlModifier && key == Qt::Key_Y)) {
+    return HistoryKey::kRedo;
+  }
+  return HistoryKey::kNone;
+}
+
+std::function<int(const std::string&, const std::string&, const std::vector<std::string>&)>
+    message_box = [](const std::string& text, const std::string& caption,
+                     const std::vector<std::string>& buttons) {
+      QMessageBox box(QMessageBox::NoIcon, ToQ(caption), ToQ(text));
+      std::vector<QAbstractButton*> added;
+      for (const std::string& b : buttons) {
+        added.push_back(box.addButton(ToQ(b), QMessageBox::AcceptRole));
+      }
+      box.setEscapeButton(added.back());
       box.exec();
+      const auto chosen = std::find(added.begin(), added.end(), box.clickedButton());
+      return static_cast<int>((chosen == added.end() ? added.end() - 1 : chosen) - added.begin());
     };
 
 void ShowMessage(const std::string& text, const std::string& caption) {
-  message_box(text, caption);
+  message_box(text, caption, {"OK"});
 }
 
 std::function<std::optional<std::string>(const FileDialog&)> file_dialog =

@@ -116,8 +116,11 @@ class AppTest : public ::testing::Test {
     std::filesystem::remove_all(dir_);
     std::filesystem::create_directories(dir_);
     std::filesystem::copy_file(DataFile("Config.cfg"), dir_ / "Config.cfg");
-    ui::message_box = [this](const std::string& text, const std::string& caption) {
+    ui::message_box = [this](const std::string& text, const std::string& caption,
+                             const Lines& buttons) {
       messages_.push_back(caption + ": " + text);
+      const auto reply = std::find(buttons.begin(), buttons.end(), reply_);
+      return reply == buttons.end() ? 0 : static_cast<int>(reply - buttons.begin());
     };
     ui::file_dialog = [this](const ui::FileDialog& dialog) {
       if (answers_.empty()) ADD_FAILURE() << "an unexpected file dialog \"" << dialog.title << '"';
@@ -238,6 +241,7 @@ class AppTest : public ::testing::Test {
       ("tarnwick_app_" +
        std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
   Lines messages_;
+  std::string reply_ = "Discard";  // the answer to a question
   std::deque<std::optional<std::string>> answers_;
   std::unique_ptr<TForm1> form_;
   std::unique_ptr<TForm3> help_;

@@ -155,6 +155,7 @@ TEST_F(Editors, ThePointEditorEditsAndDeletesAndLeavesNoStalePointsToDraw) {
   EXPECT_EQ(Items(*form.EntityListBox), Lines{"09 (100,250,120)"});
   // Neither a new map nor deletions in the entity editor leave points of the old list to draw.
   Load(Write("world.bsp", RoomWith(Block({{"classname", "light"}, {"origin", "8 16 32"}}))));
+  EXPECT_EQ(TakeMessages(), Lines{"Unsaved Changes: Save changes to test.bsp?"});
   EXPECT_EQ(Items(*form.EntityListBox), Lines{"02 (8,16,32)"});
   ShowTab(2);
   Search("light", 3);

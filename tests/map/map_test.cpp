@@ -216,7 +216,7 @@ TEST_F(SpawnPoints, AreListedByTypeAddedAndDeletedWithTheirMarks) {
   AddSpawnPointAt(map, 2, {10, -20, 30.4f}, 90);
   EXPECT_EQ(map.entities[8].text,
             "{\n\"origin\" \"10 -20 30.4\"\n\"angles\" \"0 90 0\"\n\"classname\" "
-            "\"info_player_coop\"\n}\n");
+            "\"info_player_coop\"\n}");
   map.GetSpawnPoint(0, 1)->blocked = 1;
   map.DeleteSpawnPoint(0, 0);  // the later ones move down with their marks
   EXPECT_EQ(Links(map), "1* 4 | 2 | 7 | ");

@@ -20,8 +20,10 @@ using Message = std::pair<std::string, std::string>;  // text, caption
 // Records every message box instead of showing it, for as long as it lives.
 struct MessageRecorder {
   MessageRecorder() {
-    ui::message_box = [this](const std::string& text, const std::string& caption) {
+    ui::message_box = [this](const std::string& text, const std::string& caption,
+                             const std::vector<std::string>&) {
       shown.emplace_back(text, caption);
+      return 0;
     };
   }
   ~MessageRecorder() { ui::message_box = saved; }

@@ -12,6 +12,7 @@
 #include "fgd/fgd_file.h"
 #include "gcf/gcf.h"
 #include "map/bsp_file.h"
+#include "map/edit_history.h"
 #include "map_gl/wall_cells.h"
 #include "ui/ui.h"
 
@@ -88,12 +89,22 @@ class TForm1 : public ui::Container {
   void OffsetEditChange();
   void SpeadEditChange();
 
-  // Loading and saving.
+  // Loading and saving. LoadFile asks first whether to save the map's unsaved changes, and returns
+  // false, loading nothing, when the user keeps the map; `path` is where the new map comes from
+  // (for a map in a cache, its name in the cache's folder).
   void LoadButtonClick();
   void SaveButtonClick();
-  void LoadFile(Bytes raw_file_);
+  bool LoadFile(Bytes raw_file_, const std::string& path);
   // The camera back at the origin, and the lists and fields that show the map filled anew.
   void CameraToOrigin();
+
+  // Undo and redo. Each handler that changes the map's entities records the change as one step;
+  // typing into the same field `typed_in` again goes into the step it began.
+  void RecordEdit(const ui::Edit* typed_in = nullptr);
+  void UndoOrRedo(bool redo);
+  // Asks "Save changes to MAP?" when the map has changes that are not saved; whether the map may
+  // go: there was nothing to lose, or the user saved or discarded the changes.
+  bool AskToSaveChanges();
 
   // The spawn-point editor and the bottom panel.
   void SpawnPointBoxChange();
@@ -121,6 +132,7 @@ class TForm1 : public ui::Container {
   void FontSizeEditKeyDown(int key);
   void LoadFDGButtonClick();
   void FGDEntitysComboBoxChange();
+  void ImportEntClick();
 
   // The point editor.
   void FillEntityTypes();
@@ -132,6 +144,8 @@ class TForm1 : public ui::Container {
   float camera_yaw = 0;
   float camera_pitch = 0;
   std::unique_ptr<BSPFile> bsp_file;
+  EditHistory history;   // of bsp_file
+  std::string map_path;  // where bsp_file came from, or was saved to last
   float min_distance = 90;
   float view_offset = 1000;
   float front_plane = 601;
@@ -181,7 +195,7 @@ class TForm1 : public ui::Container {
   QLabel *Label18, *Label19, *Label20, *Label21, *Label22;
   ui::Edit *SearchEdit, *FontSizeEdit;
   ui::ComboBox *SearchComboBox, *EntitysComboBox, *FGDEntitysComboBox;
-  QPushButton *ScanEntity, *Button1, *Button2;
+  QPushButton *ScanEntity, *Button1, *Button2, *ImportEnt;
   ui::Memo *Memo1, *Memo2;
   QWidget* Splitter1;
   QLabel* Label25;
@@ -192,6 +206,7 @@ class TForm1 : public ui::Container {
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   // The controls, built by groups.
@@ -220,6 +235,12 @@ class TForm1 : public ui::Container {
   void RecompileMovedEntity(int32_t index);
   void ListCacheMaps(const std::string& path);
   void RecompileAfterEntityChange();
+  // The save command with the dialog at `file_name`; whether the map was saved.
+  bool SaveMap(const std::string& file_name);
+  // After all the entities were replaced: the checks, the drawings and the editors show them.
+  void ShowReplacedEntities();
+  // The window's caption, with " *" while the map has unsaved changes.
+  void ShowCaption();
   void CenterCursor();
   // Makes the view's context current with the frame's viewport; false while there is none.
   bool MakeCurrent();

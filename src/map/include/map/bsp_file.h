@@ -5,6 +5,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/bytes.h"
@@ -113,6 +114,13 @@ class BSPFile {
   void ReplaceEntity(int32_t index_, const std::string& text);
   // Rewrites entity `index_`'s text from its fields and refreshes the spawn point it backs.
   void WriteBack(int32_t index_);
+  // All the entities become the blocks of `lump`, an entity lump's text, split and read as the
+  // loader reads the lump in the file (carriage returns dropped, bytes between and after the
+  // blocks, such as the closing zero byte, passed over). Raises the loader's errors, or AddEntity's
+  // for a spawn point without an origin, and then leaves the entities as they were.
+  void ReplaceEntities(std::string_view lump);
+  // ReplaceEntities for an entity file the user imports, whose first block must be the world.
+  void ImportEntities(std::string_view lump);
 
   // Spawn points, by type (index into the configuration's types) and index within the type.
   int32_t GetSpawnPointCount(int32_t type) const;
@@ -146,8 +154,13 @@ class BSPFile {
   using WallDrawing = std::function<void(Drawing& drawing, const SpawnPoint& spawn_point)>;
   void CheckSpawnPoints(SelectionPass& pass, float min_distance, const WallDrawing& draw_walls);
 
+  // Writes every entity back, then gives the entity lump a save writes: the texts laid end to end
+  // and one zero byte.
+  std::string EntityLump();
   // Writes the map with a rebuilt entity lump, and the lump alone to the side file.
   void SaveFile(const std::string& file_name);
+  // Writes the side file that a save writes, alone, to `file_name`.
+  void ExportEntities(const std::string& file_name);
 
   // The model an entity owns, or -1 when it has none or names one the map lacks.
   int32_t ModelOf(const Entity& entity) const;
@@ -184,6 +197,7 @@ class BSPFile {
 
  private:
   void ReadEntities();
+  void SetEntities(std::vector<Entity> replacement);
   void RemoveEntity(int32_t index_);
 };
 

@@ -7,9 +7,9 @@
 // setting an edit's text to a different text runs its change handler before the setter returns;
 // clearing, filling and selecting in lists runs no handler; a drop-down's change and a list box's
 // click run on user action only; a check box or the scroll bar changed to a different value runs
-// its handler. Keys typed into an edit, drop-down, list box or memo stay there; buttons and check
-// boxes pass the arrow keys on to their window instead of moving the focus, so that the window's
-// keys work while one of them has it.
+// its handler. Keys typed into an edit, drop-down, list box or memo stay there, but for the undo
+// and redo keys of the map's edits; buttons and check boxes pass the arrow keys on to their window
+// instead of moving the focus, so that the window's keys work while one of them has it.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontInfo>
@@ -72,9 +72,11 @@ class Edit : public QLineEdit {
 
   Handler on_change;
   std::function<void(int key)> on_key_down;  // Enter arrives as 13
+  Handler on_exit;                           // the edit lost the focus
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 };
 
 // A drop-down list. With `editable`, typing into its text leaves no item selected and runs the
@@ -141,9 +143,18 @@ QWidget* Panel(QWidget* parent);
 bool StrToInt(const std::string& text, int32_t& value);
 bool StrToFloat(const std::string& text, float& value);
 
-// Every message box of the program goes through here: modal, OK only, no icon. Tests replace
-// `message_box` to record the messages instead.
-extern std::function<void(const std::string& text, const std::string& caption)> message_box;
+// The keys that undo and redo the map's edits: Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo. The
+// controls pass them on to their window, so that a text field's own undo never runs instead.
+enum class HistoryKey { kNone, kUndo, kRedo };
+HistoryKey HistoryKeyOf(const QKeyEvent& event);
+
+// Every message box of the program goes through here: modal, no icon, the buttons with the given
+// captions; it returns the index of the button chosen (the last one when the box is closed
+// otherwise). Tests replace `message_box` to record the messages and answer them instead.
+extern std::function<int(const std::string& text, const std::string& caption,
+                         const std::vector<std::string>& buttons)>
+    message_box;
+// A message with an OK button only.
 void ShowMessage(const std::string& text, const std::string& caption);
 
 // File dialogs; `filter` is "Desc (*.x)|*.x|..." and `file_name` the preset path. Tests replace
