@@ -40,8 +40,7 @@ TEST(FGDEntityRead, NamesFollowTheSignsOutsideCommentsAndQuotes) {
     Lines found;
     int32_t pos = 0;
     const auto text = std::make_shared<const std::string>(c.text);
-    for (FGDEntity e; e.Read(text, pos);)
-      found.insert(found.end(), {e.name, std::string(e.text)});
+    for (FGDEntity e; e.Read(text, pos);) found.insert(found.end(), {e.name, std::string(e.text)});
     EXPECT_EQ(found, c.found) << c.text;
   }
 }
