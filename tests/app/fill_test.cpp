@@ -34,11 +34,11 @@ TEST_F(AppFill, FillAddsThePlacesFoundAsTheTypeSpawnPointsAndSaysWhatIsMissing) 
   EXPECT_EQ(form.EntitysComboBox->Count(), form.bsp_file->GetEntityCount());
   // Spaced for 64, they lie within 100 of each other: the spacing check marks them.
   EXPECT_TRUE(Frame(form).Near(kDarkRed, -80, 200, -92));
+  EXPECT_EQ(Fill(std::nullopt), (Lines{"3", "100.00"}));  // cancelled: nothing changes
   PickSpawnType(1);
-  EXPECT_EQ(Fill(Lines{"2", "90"}), (Lines{"1", "100.00"}));
+  Fill(Lines{"2", "90"});
   Fill(Lines{"2", "20"});
   Fill(Lines{"two", "90"});
-  Fill(std::nullopt);
   EXPECT_EQ(
       TakeMessages(),
       (Lines{"Fill: 1 of 2 spawn points could not be placed",
