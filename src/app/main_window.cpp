@@ -112,9 +112,9 @@ void TForm1::BuildSpawnPointPanel() {
                      kTop | kRight | kBottom);
   left->setAutoFillBackground(true);
   LeftPanel = left;
-  Add = left->Place(ui::Button(left, "Add", [this] { AddClick(); }), QRect(4, 4, 125, 22));
-  Delete =
-      left->Place(ui::Button(left, "Delete", [this] { DeleteClick(); }), QRect(133, 4, 125, 22));
+  Add = left->Place(ui::Button(left, "Add", [this] { AddClick(); }), QRect(4, 4, 82, 22));
+  Delete = left->Place(ui::Button(left, "Delete", [this] { DeleteClick(); }), QRect(90, 4, 82, 22));
+  Fill = left->Place(ui::Button(left, "Fill", [this] { FillClick(); }), QRect(176, 4, 82, 22));
   SpawnPointBox = left->Place(new ui::ComboBox(left), QRect(4, 30, 254, 22));
   SpawnPointBox->on_change = [this] { SpawnPointBoxChange(); };
   Lable = left->Place(ui::Label(left, "SpawnPoints"), QRect(4, 56, 254, 16));

@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 #include "base/error.h"
 #include "map/editing.h"
+#include "map/spawn_planner.h"
 #include "map_gl/gl_drawing.h"
 
 namespace tarnwick {
@@ -93,6 +94,39 @@ void TForm1::DeleteClick() {
     ShowError(e.what());
   }
   RecordEdit();
+  SearchEntitys();
+  SpawnPointBoxChange();
+  SpacingCheck();
+  RenderView();
+}
+
+// Asks for the count the selected type should reach and the spacing (the cube size unless
+// changed), and adds the spawn points the planner finds.
+void TForm1::FillClick() {
+  const int32_t type = SpawnPointBox->ItemIndex();
+  if (!bsp_file || type < 0) return;
+  const auto answer =
+      ui::Ask({"Fill",
+               {{"Spawn points", std::to_string(bsp_file->GetSpawnPointCount(type))},
+                {"Spacing", Format2(min_distance)}}});
+  if (!answer) return;
+  int32_t count;
+  float spacing;
+  if (!ui::StrToInt((*answer)[0], count) || !ui::StrToFloat((*answer)[1], spacing)) {
+    return ShowError("Fill (the spawn points must be a whole number and the spacing a number)");
+  }
+  try {
+    const SpawnPlan plan = PlanSpawnPoints(*bsp_file, type, count, spacing);
+    for (const SpawnPoint& sp : plan.spawn_points) bsp_file->AddSpawnPoint(type, sp);
+    RecordEdit();  // the whole fill is one step
+    if (plan.missing > 0) {
+      ui::ShowMessage(std::to_string(plan.missing) + " of " + std::to_string(count) +
+                          " spawn points could not be placed",
+                      "Fill");
+    }
+  } catch (const Error& e) {
+    ShowError(e.what());
+  }
   SearchEntitys();
   SpawnPointBoxChange();
   SpacingCheck();

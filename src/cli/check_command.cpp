@@ -10,18 +10,10 @@
 #include "map_gl/wall_cells.h"
 
 namespace tarnwick::cli {
-namespace {
-
-float Size(const Args& args) {
-  const auto it = args.options.find("size");
-  return it == args.options.end() ? 90 : Number<float>(it->second);
-}
-
-}  // namespace
 
 int Check(const Args& args) {
   Expect(args, 1, {"config", "size", "walls"});
-  const float size = Size(args);
+  const float size = NumberOption<float>(args, "size", 90);
   const Config config = LoadConfig(args);
   const auto map = LoadMap(args.words[0], config);
   const OffscreenGL gl;

@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +12,7 @@
 namespace tarnwick {
 class BSPFile;
 class Config;
+struct SpawnPoint;
 }  // namespace tarnwick
 
 namespace tarnwick::cli {
@@ -51,6 +53,16 @@ T Number(const std::string& text) {
   return value;
 }
 
+// The number given with option `name`; `fallback` when the option is not given, and without a
+// fallback the option must be given. Raises UsageError otherwise.
+template <class T>
+T NumberOption(const Args& args, const std::string& name, std::optional<T> fallback = {}) {
+  const auto it = args.options.find(name);
+  if (it != args.options.end()) return Number<T>(it->second);
+  if (!fallback) throw UsageError{};
+  return *fallback;
+}
+
 // Each command returns the program's exit code; errors of the model are raised as tarnwick::Error.
 int Info(const Args& args);
 int Entities(const Args& args);
@@ -63,11 +75,14 @@ int GcfList(const Args& args);
 int GcfExtract(const Args& args);
 int Check(const Args& args);
 int Edit(const Args& args);
+int Plan(const Args& args);
 
 // The configuration named by --config, or Config.cfg beside this program.
 Config LoadConfig(const Args& args);
 // The map at `path`, read with `config`, which must outlive it. Raises Error("Failed to open file
 // \"PATH\"") when the file cannot be opened.
 std::unique_ptr<BSPFile> LoadMap(const std::string& path, const Config& config);
+// Prints spawn point `number` (counted from 1) as `spawns` lists it: number, x y z, yaw.
+void PrintSpawnPoint(int32_t number, const SpawnPoint& spawn_point);
 
 }  // namespace tarnwick::cli

@@ -1,4 +1,6 @@
-// edit: the editors' operations on a map, in command-line order, then one save.
+// edit and plan: changes to a map, then one save. edit runs the editors' operations in
+// command-line order; plan adds the spawn points the planner finds.
+#include <cstdio>
 #include <functional>
 
 #include "base/error.h"
@@ -7,6 +9,7 @@
 #include "config/config.h"
 #include "map/bsp_file.h"
 #include "map/editing.h"
+#include "map/spawn_planner.h"
 
 namespace tarnwick::cli {
 namespace {
@@ -111,6 +114,29 @@ int Edit(const Args& args) {
   for (const auto& step : steps) step(*map);
   map->SaveFile(args.words[1]);
   return 0;
+}
+
+int Plan(const Args& args) {
+  Expect(args, 2, {"config", "type", "count", "spacing"});
+  const auto type = NumberOption<int32_t>(args, "type");
+  const auto count = NumberOption<int32_t>(args, "count");
+  const auto spacing = NumberOption<float>(args, "spacing", kDefaultSpawnSpacing);
+  if (count < 0 || !(spacing >= 32)) throw UsageError{};
+  const Config config = LoadConfig(args);
+  const auto map = LoadMap(args.words[0], config);
+  const int32_t t = TypeIndex(*map, type);
+  const SpawnPlan plan = PlanSpawnPoints(*map, t, count, spacing);
+  for (const SpawnPoint& sp : plan.spawn_points) map->AddSpawnPoint(t, sp);
+  map->SaveFile(args.words[1]);
+  // What was saved: the new spawn points are the last of the type's list.
+  const int32_t end = map->GetSpawnPointCount(t);
+  for (int32_t i = end - static_cast<int32_t>(plan.spawn_points.size()); i < end; ++i) {
+    PrintSpawnPoint(i + 1, *map->GetSpawnPoint(t, i));
+  }
+  if (plan.missing == 0) return 0;
+  std::fflush(stdout);  // the lines before the message, also where both go to one file
+  std::fprintf(stderr, "plan: %d of %d spawn points could not be placed\n", plan.missing, count);
+  return 4;
 }
 
 }  // namespace tarnwick::cli

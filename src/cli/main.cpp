@@ -33,6 +33,8 @@ const Command kCommands[] = {
      "    --move-spawn TYPE NUMBER X Y Z, --turn-spawn TYPE NUMBER YAW,\n"
      "    --add-spawn TYPE X Y Z YAW, --delete-spawn TYPE NUMBER, --import-ent FILE",
      tarnwick::cli::Edit},
+    {"plan", "plan IN OUT --type TYPE --count N [--spacing S] [--config FILE]",
+     tarnwick::cli::Plan},
 };
 
 int Usage() {

@@ -33,6 +33,10 @@ std::unique_ptr<BSPFile> LoadMap(const std::string& path, const Config& config) 
   return std::make_unique<BSPFile>(std::move(*bytes), config);
 }
 
+void PrintSpawnPoint(int32_t number, const SpawnPoint& sp) {
+  std::printf("%02d %g %g %g %g\n", number, sp.origin[0], sp.origin[1], sp.origin[2], sp.yaw());
+}
+
 int Info(const Args& args) {
   Expect(args, 1, {"config"});
   const Config config = LoadConfig(args);
@@ -70,8 +74,7 @@ int Spawns(const Args& args) {
   for (int32_t t = 0; t < config.spawn_point_count(); ++t) {
     std::printf("%s\n", config.spawn_point_displayname[t].c_str());
     for (int32_t i = 0; i < map->GetSpawnPointCount(t); ++i) {
-      const SpawnPoint& sp = *map->GetSpawnPoint(t, i);
-      std::printf("%02d %g %g %g %g\n", i + 1, sp.origin[0], sp.origin[1], sp.origin[2], sp.yaw());
+      PrintSpawnPoint(i + 1, *map->GetSpawnPoint(t, i));
     }
   }
   return 0;

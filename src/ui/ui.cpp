@@ -1,6 +1,9 @@
 #include "ui/ui.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -307,6 +310,30 @@ std::function<std::optional<std::string>(const FileDialog&)> file_dialog =
 
 std::optional<std::string> RunFileDialog(const FileDialog& dialog) {
   return file_dialog(dialog);
+}
+
+std::function<std::optional<std::vector<std::string>>(const Question&)> question_dialog =
+    [](const Question& q) -> std::optional<std::vector<std::string>> {
+  QDialog dialog;
+  dialog.setWindowTitle(ToQ(q.title));
+  auto* form = new QFormLayout(&dialog);
+  std::vector<QLineEdit*> edits;
+  for (const auto& [label, text] : q.fields) {
+    edits.push_back(new QLineEdit(ToQ(text), &dialog));
+    form->addRow(ToQ(label), edits.back());
+  }
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  form->addRow(buttons);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  std::vector<std::string> texts;
+  for (const QLineEdit* edit : edits) texts.push_back(edit->text().toLatin1().toStdString());
+  return texts;
+};
+
+std::optional<std::vector<std::string>> Ask(const Question& question) {
+  return question_dialog(question);
 }
 
 }  // namespace tarnwick::ui

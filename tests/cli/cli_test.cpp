@@ -172,5 +172,44 @@ TEST_F(Cli, EditRunsTheEditorsOperationsInOrderAndSavesOnce) {
   EXPECT_EQ(ReadFileBytes(out), saved);
 }
 
+TEST_F(Cli, PlanAddsTheSpawnPointsFoundSavesThemAndSaysHowManyAreMissing) {
+  const std::string config = Path("Config.cfg"), in = Path("in.bsp"), out = Path("out.bsp");
+  std::ofstream(config) << "3\n2\ninfo_player_start\nStart\ninfo_player_deathmatch\nDm\n0\n";
+  BspBuilder corridor;  // 32 units wide: a player fits only along its middle
+  corridor.AddBox({-16, -16, 0}, {400, 16, 128}, true);
+  corridor.AddModel();
+  corridor.SetEntities(
+      "{\"classname\" \"worldspawn\"}\n{\"classname\" \"light\"}\n"
+      "{\"classname\" \"info_player_start\" \"origin\" \"0 0 36\" \"angle\" \"90\"}");
+  WriteFileBytes(in, corridor.Build());
+  const std::string had = Run({"entities", in, "--config", config});
+  const std::string usage =
+      "2||usage: tarnwick-cli plan IN OUT --type TYPE --count N [--spacing S] [--config FILE]\n";
+  const std::pair<std::vector<std::string>, std::string> runs[] = {
+      {{"--type", "1", "--count", "3", "--spacing", "100"}, "0|02 112 0 36 90\n03 224 0 36 90\n|"},
+      {{"--type", "1", "--count", "6"},  // every 80 units, the default spacing and a step apart
+       "4|02 80 0 36 90\n03 160 0 36 90\n04 240 0 36 90\n05 320 0 36 90\n|"
+       "plan: 1 of 6 spawn points could not be placed\n"},
+      {{"--type", "3", "--count", "1"}, "1||No spawn-point type 3 (the configuration has 2)\n"},
+      {{"--type", "1", "--count", "-1"}, usage},
+      {{"--type", "1", "--count", "2", "--spacing", "31.9"}, usage},
+      {{"--type", "1"}, usage}};
+  for (const auto& [options, result] : runs) {
+    SCOPED_TRACE(result);
+    std::filesystem::remove(out);
+    std::vector<std::string> args = {"plan", in, out, "--config", config};
+    args.insert(args.end(), options.begin(), options.end());
+    EXPECT_EQ(Run(args), result);
+    EXPECT_EQ(std::filesystem::exists(out), result[0] == '0' || result[0] == '4');
+    if (!std::filesystem::exists(out)) continue;
+    // Saved: the spawn points printed after those there were, every other entity text unchanged.
+    const std::string printed = result.substr(2, result.find('|', 2) - 2);
+    EXPECT_EQ(Run({"spawns", out, "--config", config}),
+              "0|Start\n01 0 0 36 90\n" + printed + "Dm\n|");
+    EXPECT_TRUE(
+        Run({"entities", out, "--config", config}).starts_with(had.substr(0, had.size() - 1)));
+  }
+}
+
 }  // namespace
 }  // namespace tarnwick::test

@@ -111,6 +111,7 @@ class TForm1 : public ui::Container {
   void SpawnPointListBoxClick();
   void AddClick();
   void DeleteClick();
+  void FillClick();
   void SPosXEditChange() { SPosEditChange(0); }
   void SPosYEditChange() { SPosEditChange(1); }
   void SPosZEditChange() { SPosEditChange(2); }
@@ -175,7 +176,7 @@ class TForm1 : public ui::Container {
   GLView* view;
   QWidget* GLPanel;
   QWidget *LeftPanel, *LeftPanel2, *BottomPanel, *EntityPanel, *RightPanel3, *BottomPanel2;
-  QPushButton *Add, *Delete;
+  QPushButton *Add, *Delete, *Fill;
   ui::ComboBox* SpawnPointBox;
   QLabel* Lable;
   ui::ListBox* SpawnPointListBox;

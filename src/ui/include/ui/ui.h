@@ -2,7 +2,7 @@
 
 // The layer over Qt Widgets. The windows make through it every control whose handlers the contract
 // below covers (edits, drop-downs, list boxes, memos, buttons, check boxes, the scroll bar) and
-// every message box and file dialog; the rest of Qt they use directly (the windows themselves, the
+// every message box and dialog; the rest of Qt they use directly (the windows themselves, the
 // tab bar, the splitter and its layout, the OpenGL surface). The contract the handlers rely on:
 // setting an edit's text to a different text runs its change handler before the setter returns;
 // clearing, filling and selecting in lists runs no handler; a drop-down's change and a list box's
@@ -24,6 +24,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tarnwick::ui {
@@ -165,6 +166,17 @@ struct FileDialog {
 };
 extern std::function<std::optional<std::string>(const FileDialog& dialog)> file_dialog;
 std::optional<std::string> RunFileDialog(const FileDialog& dialog);
+
+// A small dialog that asks for a few values: a line for each field, its label and its preset
+// text, and OK and Cancel. Tests replace `question_dialog` to answer for the user. Returns the
+// texts of the fields, in their order, or nothing on cancel.
+struct Question {
+  std::string title;
+  std::vector<std::pair<std::string, std::string>> fields;  // label, preset text
+};
+extern std::function<std::optional<std::vector<std::string>>(const Question& question)>
+    question_dialog;
+std::optional<std::vector<std::string>> Ask(const Question& question);
 
 // A map text or path as the toolkit shows it, and back: bytes stay bytes.
 inline QString ToQ(const std::string& bytes) {
