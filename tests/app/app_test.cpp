@@ -21,10 +21,7 @@ namespace tarnwick::test {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
-
-std::string DataFile(const std::string& name) {
-  return TARNWICK_DATA "/" + name;
-}
+const std::string kSampleFgd = TARNWICK_DATA "/sample.fgd";
 
 // Model 0 is a room from (-512 -384 -128) to (512 384 256); model 1, a door, a box from
 // (-120 -160 -128) to (-40 -60 0); model 2 a box from (-440 -40 -40) to (-360 40 40).
@@ -106,7 +103,7 @@ class AppTest : public ::testing::Test {
   void SetUp() override {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
-    fs::copy_file(DataFile("Config.cfg"), dir_ / "Config.cfg");
+    fs::copy_file(TARNWICK_DATA "/Config.cfg", dir_ / "Config.cfg");
     ui::message_box = [this](const std::string& text, const std::string& caption,
                              const Lines& buttons) {
       messages_.push_back(caption + ": " + text);
@@ -200,9 +197,6 @@ class AppTest : public ::testing::Test {
     if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
     if (twice) QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, at);
   }
-  static void Key(QWidget* to, Qt::Key key, Qt::KeyboardModifiers mods = {}) {
-    QTest::keyClick(to, key, mods);
-  }
   static void Type(QLineEdit* edit, const std::string& text) {  // over its selected text
     edit->selectAll();
     QTest::keyClicks(edit, QString::fromLatin1(text));
@@ -221,7 +215,8 @@ class AppTest : public ::testing::Test {
   std::string Blocked() const {  // the starts', then the deathmatch starts' marks
     std::string marks;
     for (const int type : {0, 1})
-      for (const SpawnPoint& sp : form_->bsp_file->spawn_points[type]) marks += ".x"[sp.blocked];
+      for (const SpawnPoint& sp : form_->bsp_file->spawn_points[type])
+        marks += sp.blocked ? 'x' : '.';
     return marks;
   }
   const Entity& EntityAt(int index) const { return form_->bsp_file->entities.at(index); }
@@ -240,10 +235,8 @@ class AppTest : public ::testing::Test {
     return items;
   }
 
-  const fs::path dir_ =
-      fs::path(::testing::TempDir()) /
-      ("tarnwick_app_" +
-       std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+  const fs::path dir_ = ::testing::TempDir() + "tarnwick_app_" +
+                        ::testing::UnitTest::GetInstance()->current_test_info()->name();
   Lines messages_;
   std::string reply_ = "Discard";  // the answer to a question
   std::deque<std::optional<std::string>> answers_;
@@ -274,7 +267,7 @@ TEST_F(View, EveryTextFitsItsControlAndEveryControlTheWindow) {
   TForm1& form = StartWith(
       RoomWith(Block({{"classname", "info_player_start"}, {"origin", "-3232 -1508 -664"}}) +
                Block({{"classname", "monster_alien_controller"}, {"origin", "0 0 0"}})));
-  Answer(DataFile("sample.fgd"));
+  Answer(kSampleFgd);
   form.LoadFDGButtonClick();
   for (const QSize size : {form.size(), QSize(1000, 800)}) {
     form.resize(size);
@@ -328,14 +321,14 @@ TEST_F(View, KeysFlyTheCameraButKeysTypedIntoAFieldStayThere) {
   // view reach the window; the digits above the letters do nothing.
   form.CPosAngleEdit->SetText("90");
   for (const Qt::Key key : {Qt::Key_Up, Qt::Key_Left, Qt::Key_Home})
-    Key(form.view, key, Qt::KeypadModifier);
+    QTest::keyClick(form.view, key, Qt::KeypadModifier);
   form.FormKeyDown(Qt::Key_8, false);
   EXPECT_EQ(Camera(), "-16.28 109.80 20.00 90.00 0");
   // Keys typed into a field, drop-down, list or memo stay there; a button passes them on.
   for (QWidget* field : std::initializer_list<QWidget*>{
            form.SpeadEdit, form.DrawModeComboBox, form.EntityTypeComboBox->lineEdit(),
            form.SpawnPointListBox, form.Memo1, form.Add})
-    for (const Qt::Key key : {Qt::Key_W, Qt::Key_Up}) Key(field, key);
+    for (const Qt::Key key : {Qt::Key_W, Qt::Key_Up}) QTest::keyClick(field, key);
   EXPECT_EQ(Camera(), "-16.28 119.80 20.00 90.00 352");
   ShowTab(2);  // the mouse looks around, but not in the entity editor
   form.FormMouseDown(true);
@@ -496,12 +489,12 @@ TEST_F(Editors, TheEntityEditorEditsTheFoundEntityBesideItsClassDefinition) {
                          Block({{"classname", "light"}, {"origin", "1 2 3"}})));
   ShowTab(2);
   EXPECT_EQ(form.Memo2->Lines(), Lines{"No fgd file loaded"});
-  const FGDFile fgd(DataFile("sample.fgd"));
-  Answer(DataFile("sample.fgd"));
+  const FGDFile fgd(kSampleFgd);
+  Answer(kSampleFgd);
   form.LoadFDGButtonClick();
   EXPECT_EQ(Items(form.FGDEntitysComboBox), fgd.ListEntitys());
   form.SearchEdit->SetText("ligh");  // Enter runs the search
-  Key(form.SearchEdit, Qt::Key_Return);
+  QTest::keyClick(form.SearchEdit, Qt::Key_Return);
   EXPECT_EQ(Items(form.EntitysComboBox), Lines{"001   (light)"});
   EXPECT_EQ(form.Memo1->Lines(),
             (Lines{"{", "\"classname\" \"light\"", "\"origin\" \"1 2 3\"", "}"}));
@@ -643,15 +636,15 @@ TEST_F(Editors, EveryEditUndoesToTheLoadedMapAndRedoesToTheEditedOne) {
   ShowTab(0);
   for (int step = 0; step < kSteps; ++step) {
     EXPECT_NE(Texts(), loaded) << step;  // not before the last step is undone
-    Key(form.SPosXEdit, Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(form.SPosXEdit, Qt::Key_Z, Qt::ControlModifier);
   }
   EXPECT_EQ(Texts(), loaded);
   EXPECT_EQ(Items(form.SpawnPointListBox), spawns);
   EXPECT_EQ(form.windowTitle().toStdString(), title + " *");
   EXPECT_EQ(saved("undone.bsp"), loaded_file);
   for (int step = 0; step < kSteps; ++step)  // Ctrl+Y and Ctrl+Shift+Z redo
-    Key(form.SPosXEdit, step % 2 ? Qt::Key_Y : Qt::Key_Z,
-        Qt::ControlModifier | (step % 2 ? Qt::NoModifier : Qt::ShiftModifier));
+    QTest::keyClick(form.SPosXEdit, step % 2 ? Qt::Key_Y : Qt::Key_Z,
+                    Qt::ControlModifier | (step % 2 ? Qt::NoModifier : Qt::ShiftModifier));
   EXPECT_EQ(Texts(), edited);
   EXPECT_EQ(saved("redone.bsp"), edited_file);
 }
@@ -706,9 +699,9 @@ TEST_F(Editors, FillAddsThePlacesFoundAsTheTypeSpawnPointsAndSaysWhatIsMissing) 
   EXPECT_EQ(form.EntitysComboBox->Count(), form.bsp_file->GetEntityCount());
   // Spaced for 64, they lie within 100 of each other: the spacing check marks them.
   EXPECT_TRUE(Frame(form).Near(kDarkRed, -80, 200, -92));
-  Key(form.SPosXEdit, Qt::Key_Z, Qt::ControlModifier);  // the whole fill is one step
+  QTest::keyClick(form.SPosXEdit, Qt::Key_Z, Qt::ControlModifier);  // the whole fill is one step
   EXPECT_EQ(form.SpawnPointListBox->Count(), 1);
-  Key(form.SPosXEdit, Qt::Key_Y, Qt::ControlModifier);
+  QTest::keyClick(form.SPosXEdit, Qt::Key_Y, Qt::ControlModifier);
   EXPECT_EQ(fill(std::nullopt), (Lines{"3", "100.00"}));  // cancelled: nothing changes
   PickSpawnType(1);
   fill(Lines{"2", "90"});
@@ -733,8 +726,10 @@ Numbers Written(const std::string& file) {
 }
 
 // The first run saves the never-shown windows at their own places; every value set comes back
-// after a close, and is written again alike.
-TEST_F(SettingsFile, EveryValueComesBackAfterAClose) {
+// after a close, and is written again alike. Bounds of no width or height (as earlier runs saved
+// them) are no places: the windows keep their own, and save them. A file cut short applies the
+// numbers it holds whole, and nothing after them.
+TEST_F(SettingsFile, EveryValueComesBackAfterACloseAndWindowsKeepTheirPlaces) {
   const std::string file = Path("settings.twk");
   Start().setGeometry(40, 50, 800, 500);
   Close();
@@ -762,24 +757,14 @@ TEST_F(SettingsFile, EveryValueComesBackAfterAClose) {
   const Bytes bytes = ReadFileBytes(file);
   EXPECT_EQ(bytes.size(), 86 + kMap.size() + kFgd.size());
   EXPECT_EQ(Written(file), kRemembered);
-  // The help window and the picker stay hidden, yet take their places from the file and record
-  // them.
-  Start();
+  Start();  // the help window and the picker stay hidden, yet take their places and record them
   EXPECT_EQ(form_->SpeadEdit->Text() + " " + form_->MinDisEdit->Text(), "3 -64");
   Close();
   EXPECT_EQ(ReadFileBytes(file), bytes);
-}
-
-// Bounds of no width or height (as earlier runs saved them) are no places: the windows keep
-// their own, and save them. A file cut short applies the numbers it holds whole, and nothing
-// after them.
-TEST_F(SettingsFile, ZeroBoundsOrACutFileKeepTheWindowsInPlace) {
-  const std::string file = Path("settings.twk");
-  ASSERT_TRUE(WriteSettings(file, Settings{kRemembered, 21, kMap, kFgd}));
-  Bytes zeros = ReadFileBytes(file), cut(zeros.begin(), zeros.begin() + 48);
+  Bytes zeros = bytes;
   std::fill(zeros.begin() + 16, zeros.begin() + 48, 0);
   for (const bool whole : {true, false}) {
-    WriteFileBytes(file, whole ? zeros : cut);
+    WriteFileBytes(file, whole ? zeros : Bytes(bytes.begin(), bytes.begin() + 48));
     Start();
     EXPECT_EQ(help_->geometry(), whole ? QRect(0, 0, 600, 400) : QRect(150, 160, 320, 240));
     EXPECT_EQ(picker_->geometry(), whole ? QRect(101, 60, 256, 300) : QRect(210, 220, 300, 350));
