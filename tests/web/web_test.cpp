@@ -124,9 +124,8 @@ class WebTest : public ::testing::Test {
 using DownloadList = WebTest;
 using HelpWindow = WebTest;
 
-// Each row starts from its own previous list. A row without a site ends in a message: "Error" for
-// an empty list (kept as received), "Warning" for a failed GET; both leave the previous list and
-// the page alone.
+// Each row from its own previous list. An empty list (kept as received) and a failed GET end in a
+// message and leave the previous list and the page alone.
 TEST_F(DownloadList, ComparesEachListWithThePreviousOne) {
   struct Row {
     std::string old_list, list, announced, site = "@";
@@ -239,8 +238,7 @@ TEST_F(HelpWindow, ShowsTheSitesPageAndRefreshesOnceAfterEachNavigation) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return Shows(help, "Reloaded"); }));
   help.show();  // showing loads nothing more
   QTest::qWait(400);
-  // One GET for the navigation, one for its refresh, and one for the image, not one per layout
-  // until it arrives.
+  // The navigation, its refresh, and the image once, not once per layout until it arrives.
   EXPECT_EQ(server_.requests, (Strings{kHelpPath, kHelpPath, image}));
   QTextDocument* page = help.CppWebBrowser1->document();
   EXPECT_EQ(page->resource(QTextDocument::ImageResource, QUrl("k.pbm")).value<QImage>().size(),
@@ -254,8 +252,7 @@ TEST_F(HelpWindow, ShowsTheSitesPageAndRefreshesOnceAfterEachNavigation) {
   EXPECT_EQ(server_.requests, (Strings{kHelpPath, kHelpPath, image, topic, topic}));
 }
 
-// Failures show in the view, never in a box; without a site the page is the one beside the
-// program.
+// Never in a box; without a site the page is the one beside the program.
 TEST_F(HelpWindow, AFailedPageShowsTheViewsOwnTextAndWithoutASiteTheBundledPage) {
   server_.Serve(kHelpPath, {"gone"}, 404);
   for (const std::string& base : {server_.BaseUrl(), std::string()}) {  // without a site: the path
