@@ -5,6 +5,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "map/editing.h"
 #include "map_gl/gl_drawing.h"
 #include "map_gl/offscreen_gl.h"
 #include "map_gl/wall_cells.h"
@@ -40,9 +41,8 @@ class WallCheckTest : public ::testing::Test {
     }
     glDeleteLists(polys, 2);
     Marks marks;
-    for (const auto& type : map.spawn_points) {
+    for (const auto& type : map.spawn_points)
       for (const SpawnPoint& sp : type) marks.push_back(sp.blocked);
-    }
     return marks;
   }
 
@@ -88,8 +88,7 @@ TEST_F(WallCheckTest, TestVolumeIsTheDrawnCubeAtEveryYaw) {
     SCOPED_TRACE(side);
     const float oy = side * y;
     BspBuilder b;
-    b.AddFace(
-        std::vector<V3>{{x - 0.5f, oy - 0.5f, 0}, {x, oy + 0.5f, 0}, {x + 0.5f, oy - 0.5f, 0}});
+    b.AddFace({{x - 0.5f, oy - 0.5f, 0}, {x, oy + 0.5f, 0}, {x + 0.5f, oy - 0.5f, 0}});
     b.AddModel();
     b.SetEntities(kWorld + kTurned);
     BSPFile map(b.Build(), config);
@@ -119,27 +118,20 @@ TEST_F(WallCheckTest, WallCellsGiveTheAnswersOfTheWholeLists) {
     b.AddBox(low, high, false);
     b.AddModel();
   }
-  std::string entities =
+  b.SetEntities(
       kWorld + Block({{"classname", "func_door"}, {"model", "*1"}}) +
       Block({{"classname", "func_train"}, {"model", "*2"}, {"origin", "600 -200 0"}}) +
       Block({{"classname", "func_illusionary"}, {"model", "*3"}}) +
       Spawn("info_player_start", "-175 0 50") + Spawn("info_player_start", "630 -170 45") +
       // Only the turned cube's corner reaches across the border to the small box.
-      Block({{"classname", "info_player_start"}, {"origin", "302 100 60"}, {"angle", "45"}});
-  const std::string types[] = {"info_player_start", "info_player_deathmatch", "info_player_coop"};
-  int k = 0;
-  for (int x = -1150; x <= 1150; x += 115) {
-    for (const int y : {-270, -20, 230}) {
-      for (const int z : {45, 150}) {
-        const std::string origin =
-            std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(z);
-        const std::string yaw = std::to_string(std::array{0, 30, 45, 100, 217, 333}[k % 6]);
-        entities += Block({{"classname", types[k++ % 3]}, {"origin", origin}, {"angle", yaw}});
-      }
-    }
-  }
-  b.SetEntities(entities);
+      Block({{"classname", "info_player_start"}, {"origin", "302 100 60"}, {"angle", "45"}}));
   BSPFile map(b.Build(), config);
+  const float yaws[] = {0, 30, 45, 100, 217, 333};
+  for (int k = 0; k < 126; ++k) {  // z, then y, then x changes; the type and yaw with each
+    const std::array<float, 3> at{-1150.f + 115 * (k / 6), -270.f + 250 * (k / 2 % 3),
+                                  45.f + 105 * (k % 2)};
+    AddSpawnPointAt(map, k % 3, at, yaws[k % 6]);
+  }
   for (const float size : {60.f, 90.f}) {
     const Marks whole = Check(map, size, 'w');
     EXPECT_EQ(Check(map, size, 'c'), whole) << size;
