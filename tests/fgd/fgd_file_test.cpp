@@ -45,35 +45,29 @@ TEST(FGDEntityRead, NamesFollowTheSignsOutsideCommentsAndQuotes) {
   }
 }
 
-class FgdFileTest : public ::testing::Test {
- protected:
-  std::string Write(const std::string& bytes) {
-    std::ofstream(path_, std::ios::binary) << bytes;
-    return path_;
-  }
-  void TearDown() override { std::filesystem::remove(path_); }
-
-  std::string path_ = ::testing::TempDir() + "fgd_test_" +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".fgd";
-};
-
-TEST_F(FgdFileTest, ListsFindsAndShowsDefinitionsInFileOrder) {
+TEST(FGDFile, ListsFindsAndShowsDefinitionsInFileOrder) {
+  const std::string path = ::testing::TempDir() + "fgd_file_test.fgd";
+  const auto read = [&](const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+    return FGDFile(path);
+  };
   // Only a CR directly before an LF is dropped.
-  const FGDFile file(Write("@A = one\r\n[\r\n\r\n k \"x\r\"\r\r\n]\r\n@A = two [ ]\n@A = one []"));
+  const FGDFile file = read("@A = one\r\n[\r\n\r\n k \"x\r\"\r\r\n]\r\n@A = two [ ]\n@A = one []");
   EXPECT_EQ(file.ListEntitys(), (Lines{"one", "two", "one"}));
-  EXPECT_EQ(file.FindEntity("two"), 1);
-  EXPECT_EQ(file.FindEntity("one"), 0);  // the first of two
-  EXPECT_EQ(file.FindEntity("One"), -1);
+  // The first of two; case counts.
+  EXPECT_EQ((std::array{file.FindEntity("two"), file.FindEntity("one"), file.FindEntity("One")}),
+            (std::array{1, 0, -1}));
   EXPECT_EQ(file.ShowEntity(0), (Lines{"@A = one", "[", "", " k \"x\r\"\r", "]"}));
   EXPECT_EQ(file.ShowEntity(1), (Lines{"@A = two [ ]"}));
   EXPECT_EQ(file.ShowEntity(-1), (Lines{"Could Not Find Entity Index < 0"}));
   EXPECT_EQ(file.ShowEntity(3), (Lines{"Could Not Find Entity Index >= entity_count"}));
-  const FGDEntity kept = FGDFile(Write("@A = one [ k ]\n")).entitys.at(0);
-  EXPECT_EQ(kept.text, "@A = one [ k ]");  // after the file is gone
-  const FGDFile none(Write("// only a comment\n@include \"base.fgd\"\n"));
-  EXPECT_EQ(none.ListEntitys(), (Lines{"No entitys found in the FGD"}));
+  const FGDEntity kept = read("@A = one [ k ]\n").entitys.at(0);
+  EXPECT_EQ(kept.text, "@A = one [ k ]");  // after its file has gone
+  EXPECT_EQ(read("// only a comment\n@include \"base.fgd\"\n").ListEntitys(),
+            (Lines{"No entitys found in the FGD"}));
+  std::filesystem::remove(path);
   try {
-    FGDFile missing(path_ + ".missing");
+    FGDFile missing(path);
     ADD_FAILURE();
   } catch (const Error& e) {
     EXPECT_STREQ(e.what(), "FGDFile::FGDFile (Could Not Open File)");

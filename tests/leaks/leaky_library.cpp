@@ -1,13 +1,7 @@
-// A library that leaks through each allocation function, as a GL driver does, for
-// library_leak_check.
+// Leaks through each allocation function, as a GL driver does, for library_leak_check.
 #include <cstdlib>
 
-namespace {
-
-// Where the blocks are kept until the pointers are dropped, so that none stays reachable.
-void* volatile kept;
-
-}  // namespace
+static void* volatile kept;  // overwritten, so that no block stays reachable
 
 extern "C" void LeakThroughEveryAllocator() {
   kept = std::malloc(100);

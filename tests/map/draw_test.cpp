@@ -89,25 +89,23 @@ TEST(Draw, TheSpawnPointsCubeTurnedByItsYaw) {
   SpawnPoint sp;
   sp.origin = {100, 200, 300};
   sp.angles = {0, 0, 30};
-  // The cube's corners: those of the square at z = -10, then of the one at +10, each round.
-  std::string c[8];
-  for (int k = 0; k < 8; ++k) {
-    const float xy[4][2] = {{10, -10}, {-10, -10}, {-10, 10}, {10, 10}};
-    c[k] = Drawn([&](Drawing& d) { d.Vertex(xy[k % 4][0], xy[k % 4][1], k < 4 ? -10 : 10); });
-  }
+  // The cube's corners: 0-3 round the square at z = -10, 4-7 round the one at +10.
+  const char* corner[] = {"10 -10 -10", "-10 -10 -10", "-10 10 -10", "10 10 -10",
+                          "10 -10 10",  "-10 -10 10",  "-10 10 10",  "10 10 10"};
+  const auto vertices = [&](const std::string& corners) {
+    std::string out;
+    for (const char k : corners) out += "Vertex " + std::string(corner[k - '0']) + "; ";
+    return out;
+  };
   const std::string placed = "Push; Translate 100 200 300; Rotate 30 0 0 1; ";
   // Wires: round each square, the edges between them, and an arrow along +x.
   EXPECT_EQ(Drawn([&](Drawing& d) { sp.Draw(d, 20); }),
-            placed + "Begin1; " + c[0] + c[1] + c[1] + c[2] + c[2] + c[3] + c[3] + c[0] + c[4] +
-                c[5] + c[5] + c[6] + c[6] + c[7] + c[7] + c[4] + c[0] + c[4] + c[1] + c[5] + c[2] +
-                c[6] + c[3] + c[7] +
+            placed + "Begin1; " + vertices("011223304556677404152637") +
                 "Vertex 10 0 0; Vertex -10 0 0; Vertex 0 -10 0; Vertex 10 0 0; Vertex 0 10 0; "
                 "Vertex 10 0 0; End; Pop; ");
   // The room checks' solid cube: its six faces.
   EXPECT_EQ(Drawn([&](Drawing& d) { sp.DrawSolid(d, 20); }),
-            placed + "Begin3; " + c[0] + c[1] + c[2] + c[3] + c[4] + c[5] + c[6] + c[7] + c[0] +
-                c[1] + c[5] + c[4] + c[3] + c[2] + c[6] + c[7] + c[0] + c[3] + c[7] + c[4] + c[1] +
-                c[2] + c[6] + c[5] + "End; Pop; ");
+            placed + "Begin3; " + vertices("012345670154326703741265") + "End; Pop; ");
 }
 
 }  // namespace

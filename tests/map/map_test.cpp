@@ -1,9 +1,12 @@
 // The map model: loading and the damage it refuses, in the order it checks; entity texts; spawn
-// points and brush entities kept linked through every change; the editing rules.
+// points and brush entities kept linked through every change; the editing rules; the imports and
+// the edit history that replace all the entities.
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <numeric>
 
+#include "map/edit_history.h"
 #include "map/editing.h"
 #include "map_test_util.h"
 
@@ -12,6 +15,12 @@ namespace {
 
 using Floats = std::array<float, 3>;
 using Ints = std::vector<int32_t>;
+using Texts = std::vector<std::string>;
+
+std::string LoadError(const Bytes& file) {
+  const Config config = TestConfig();
+  return ErrorOf([&] { BSPFile map(file, config); });
+}
 
 TEST(MapLoad, DamageFailsWithTheMessageOfTheFirstCheckThatFails) {
   // The lumps that have a check, in the order the loader checks them.
@@ -23,55 +32,52 @@ TEST(MapLoad, DamageFailsWithTheMessageOfTheFirstCheckThatFails) {
                ? std::string("BSPFile::BSPFile (lightmap lumpsize to big)")
                : "BSPFile::BSPFile (" + std::string(kLumpNames[lump]) + " size check)";
   };
-  const Config config = TestConfig();
   // The room with whole records in every lump the loader checks, and two textures.
   BspBuilder builder = RoomBuilder(kWorld + Spawn("info_player_start", "1 2 3"));
   for (const auto& [lump, size] : {std::pair{LUMP_LEAFS, 56},
                                    {LUMP_MARKSURFACES, 12},
                                    {LUMP_TEXINFO, 80},
-                                   {LUMP_LIGHTING, 30}}) {
+                                   {LUMP_LIGHTING, 30}})
     builder.SetLump(lump, Bytes(size, uint8_t(lump)));
-  }
   builder.SetLump(LUMP_TEXTURES, TextureLump({"wall", "door"}));
   const Bytes good = builder.Build();
-  ASSERT_EQ(BSPFile(good, config).textures.size(), 2u);
+  ASSERT_EQ(BSPFile(good, TestConfig()).textures.size(), 2u);
   Bytes header = BspBuilder().Build();  // the header and one byte: no lumps
-  EXPECT_EQ(LoadError(header, config), "");
+  EXPECT_EQ(LoadError(header), "");
   header.pop_back();
-  EXPECT_EQ(LoadError(header, config), "BSPFile::BSPFile (file_size_ to small to load header)");
+  EXPECT_EQ(LoadError(header), "BSPFile::BSPFile (file_size_ to small to load header)");
   Bytes old = good;  // the version is checked before the vertices, which reach past the end
   SetI32(old, 0, 29);
   SetLumpHeader(old, LUMP_VERTEXES, int32_t(old.size()) - 1, 64);
-  EXPECT_EQ(LoadError(old, config), "BSPHeader::ReadFile (Version Number Is Not 30)");
+  EXPECT_EQ(LoadError(old), "BSPHeader::ReadFile (Version Number Is Not 30)");
   // Any two checked lumps that start on the file's last byte: the one checked first reports.
   for (size_t i = 0; i < std::size(checked); ++i) {
     for (size_t j = i; j < std::size(checked); ++j) {
       Bytes file = good;
       SetLumpHeader(file, checked[j], int32_t(file.size()) - 1, 64);
       SetLumpHeader(file, checked[i], int32_t(file.size()) - 1, 64);
-      EXPECT_EQ(LoadError(file, config), message(checked[i])) << kLumpNames[checked[j]];
+      EXPECT_EQ(LoadError(file), message(checked[i])) << kLumpNames[checked[j]];
     }
   }
-  // A lump of records that ends exactly at the end of the file fails; one byte more loads; text
-  // has no records to run past the end. Cut anywhere, such a file loads or raises.
+  // A lump of records that ends exactly at the end of the file fails, one byte before it loads;
+  // text has no records to run past the end. Cut anywhere, such a file loads or raises.
   for (const Lump lump : {LUMP_VERTEXES, LUMP_ENTITIES}) {
-    std::vector<int> order = {0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 3};
-    if (lump == LUMP_ENTITIES) order = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 0};
+    std::vector<int> order(LUMP_COUNT);
+    std::iota(order.begin(), order.end(), 0);
+    std::rotate(order.begin(), order.begin() + lump + 1, order.end());  // `lump` last
     builder.SetOrder(order);
-    builder.SetTrailing(0);
-    const Bytes exact = builder.Build();
-    EXPECT_EQ(LoadError(exact, config), lump == LUMP_ENTITIES ? "" : message(lump));
-    for (size_t n = 0; n < exact.size(); ++n)
-      LoadError(Bytes(exact.begin(), exact.begin() + n), config);
-    builder.SetTrailing(1);
-    EXPECT_EQ(LoadError(builder.Build(), config), "");
+    Bytes file = builder.Build();
+    EXPECT_EQ(LoadError(file), "");
+    file.pop_back();
+    EXPECT_EQ(LoadError(file), lump == LUMP_ENTITIES ? "" : message(lump));
+    for (size_t n = 0; n < file.size(); ++n) LoadError(Bytes(file.begin(), file.begin() + n));
   }
   // A texture directory that reaches outside its lump leaves the map without textures.
   const LumpPlace textures = GetLump(good, LUMP_TEXTURES);
   for (const auto& [at, value] : {std::pair{0, 0x7fffffff}, {0, -1}, {8, textures.size - 8}}) {
     Bytes file = good;
     SetI32(file, textures.offset + at, value);
-    EXPECT_TRUE(BSPFile(file, config).textures.empty()) << at << " " << value;
+    EXPECT_TRUE(BSPFile(file, TestConfig()).textures.empty()) << at << " " << value;
   }
 }
 
@@ -113,22 +119,17 @@ TEST(MapLoad, EntityLumpMessages) {
       {false, Classed("\"model\" \"*\"\n"), cannot("model number")},
   };
   for (const auto& [lump, text, message] : cases) {
-    EXPECT_EQ(
-        lump ? LoadError(RoomBuilder(text).Build(), TestConfig()) : ErrorOf([&] { Parse(text); }),
-        message)
+    EXPECT_EQ(lump ? LoadError(RoomBuilder(text).Build()) : ErrorOf([&] { Parse(text); }), message)
         << text;
   }
 }
 
 TEST(Entity, KeysAreReadFromTheTextAsKept) {
-  const Config config = TestConfig();
   // Carriage returns go, also inside values; braces inside quotes do not count.
   const std::string braces = Classed("\"message\" \"a } and a { here\"\n");
-  const BSPFile split(
-      RoomBuilder("{\r\n\"classname\" \"a\rb\"\r\n\"origin\" \"1\r2 3 4\"\r\n}\r\n" + braces +
-                  kWorld)
-          .Build(),
-      config);
+  const std::string crs = "{\r\n\"classname\" \"a\rb\"\r\n\"origin\" \"1\r2 3 4\"\r\n}\r\n";
+  const Config config = TestConfig();
+  const BSPFile split(RoomBuilder(crs + braces + kWorld).Build(), config);
   EXPECT_EQ(split.entities[0].text, "{\n\"classname\" \"ab\"\n\"origin\" \"12 3 4\"\n}");
   EXPECT_EQ(split.entities[0].origin, (Floats{12, 3, 4}));
   EXPECT_EQ(split.entities[1].text, braces);
@@ -186,16 +187,9 @@ std::string Links(const BSPFile& map) {
   return links;
 }
 
-// A '1' for each face marked as a brush entity's, a '0' for each other face.
-std::string Marks(const BSPFile& map) {
-  std::string marks;
-  for (const Face& face : map.faces) marks += face.in_brush_entity ? '1' : '0';
-  return marks;
-}
-
 // 0 world, 1-2 starts, 3 a deathmatch start, 4 a door (model 1), 5 a start, 6 a pendulum
 // (model 2, of no group), 7 a light.
-class SpawnPoints : public ::testing::Test {
+class MapModel : public ::testing::Test {
  protected:
   Config config = TestConfig();
   BSPFile map{RoomBuilder(kWorld + Spawn("info_player_start", "10.4 20 30") +
@@ -210,7 +204,7 @@ class SpawnPoints : public ::testing::Test {
               config};
 };
 
-TEST_F(SpawnPoints, AreListedByTypeAddedAndDeletedWithTheirMarks) {
+TEST_F(MapModel, SpawnPointsAreListedByTypeAddedAndDeletedWithTheirMarks) {
   EXPECT_EQ(Links(map), "1 2 5 | 3 | | ");
   EXPECT_EQ(map.GetSpawnPoint(0, 1)->angles, (Floats{5, 10, 180}));  // "angle" wins
   AddSpawnPointAt(map, 2, {10, -20, 30.4f}, 90);
@@ -220,7 +214,7 @@ TEST_F(SpawnPoints, AreListedByTypeAddedAndDeletedWithTheirMarks) {
   map.GetSpawnPoint(0, 1)->blocked = 1;
   map.DeleteSpawnPoint(0, 0);  // the later ones move down with their marks
   EXPECT_EQ(Links(map), "1* 4 | 2 | 7 | ");
-  const std::vector<std::string> before = TextsOf(map);
+  const Texts before = TextsOf(map);
   // A class under two types backs a spawn point of each; only the last type's leads to it.
   config.spawn_point_entity.push_back("info_player_deathmatch");
   map.Rebuild();
@@ -232,9 +226,9 @@ TEST_F(SpawnPoints, AreListedByTypeAddedAndDeletedWithTheirMarks) {
   EXPECT_EQ(Links(map), "1* 3 | | 6 | | ");
 }
 
-TEST_F(SpawnPoints, EntityChangesKeepTheLinksAndMarksOrChangeNothing) {
+TEST_F(MapModel, EntityChangesKeepTheLinksAndMarksOrChangeNothing) {
   map.GetSpawnPoint(0, 1)->blocked = 1;
-  const std::vector<std::string> before = TextsOf(map);
+  const Texts before = TextsOf(map);
   const std::string no_origin = "SpawnPoint::Read (No origin in entity (info_player_start)";
   const std::pair<std::function<void()>, std::string> failures[] = {
       {[&] { map.AddEntity("{\"classname\" \"info_player_start\" \"model\" \"*2\"}"); }, no_origin},
@@ -242,7 +236,6 @@ TEST_F(SpawnPoints, EntityChangesKeepTheLinksAndMarksOrChangeNothing) {
       {[&] { map.ReplaceEntity(2, "{\"origin\" \"1 2 3\"}"); },
        "Entity::Read (entity dose not contain a class_name)"},
       {[&] { map.ReplaceEntity(2, "{\"classname\" \"info_player_start\"}"); }, no_origin},
-      {[&] { map.ReplaceEntity(2, "{\"classname\" \"a\" { }"); }, "Entity::Read (invalid ent)"},
       {[&] { map.DeleteEntity(8); }, "BSPFile::DeleteEntity (index_ out of range)"},
       // The game takes the first entity for the world.
       {[&] { map.DeleteEntity(0); },
@@ -264,22 +257,22 @@ TEST_F(SpawnPoints, EntityChangesKeepTheLinksAndMarksOrChangeNothing) {
   EXPECT_EQ(Links(map), "1* 4 | 2 7 | | ");
 }
 
-TEST_F(SpawnPoints, BrushEntitiesAreListedByGroupAndMarkTheirFaces) {
+TEST_F(MapModel, BrushEntitiesAreListedByGroupAndMarkTheirFaces) {
   map.AddEntity(Block({{"classname", "func_illusionary"}, {"model", "*2"}}));
   map.AddEntity(Block({{"classname", "func_wall"}, {"model", "sprites/glow.spr"}}));
-  EXPECT_EQ(map.listed_brushes, (Ints{4, 8}));
-  EXPECT_EQ(map.unlisted_brushes, (Ints{6}));
-  EXPECT_EQ(Marks(map), "000000111111111111");
+  // The listed and unlisted brushes, then a '1' for each face marked as a brush entity's.
+  const auto brushes = [&] {
+    std::string marks;
+    for (const Face& face : map.faces) marks += face.in_brush_entity ? '1' : '0';
+    return std::tuple{map.listed_brushes, map.unlisted_brushes, marks};
+  };
+  EXPECT_EQ(brushes(), (std::tuple{Ints{4, 8}, Ints{6}, std::string("000000111111111111")}));
   map.DeleteEntity(4);  // the door: model 1's faces become world faces again
-  EXPECT_EQ(map.listed_brushes, (Ints{7}));
-  EXPECT_EQ(map.unlisted_brushes, (Ints{5}));
-  EXPECT_EQ(Marks(map), "000000000000111111");
+  EXPECT_EQ(brushes(), (std::tuple{Ints{7}, Ints{5}, std::string("000000000000111111")}));
 }
 
-TEST_F(SpawnPoints, EditingRulesMoveTurnListAndFind) {
-  for (const auto& [angle, wrapped] : {std::pair{370.f, 10.f}, {360.f, 360.f}, {-730.f, 350.f}}) {
-    EXPECT_EQ(Wrap(angle), wrapped) << angle;
-  }
+TEST_F(MapModel, EditingRulesMoveTurnListAndFind) {
+  EXPECT_EQ((std::array{Wrap(370), Wrap(360), Wrap(-730)}), (std::array{10.f, 360.f, 350.f}));
   // The camera's yaw + 90, wrapped: 360 stays.
   EXPECT_EQ((std::array{CameraFacing(270), CameraFacing(-100), CameraFacing(300)}),
             (std::array{360.f, 350.f, 30.f}));
@@ -310,6 +303,69 @@ TEST_F(SpawnPoints, EditingRulesMoveTurnListAndFind) {
   const std::string unturned = map.entities[3].text;
   TurnEntity(map, 3, 90);  // a turn writes only the keys there are
   EXPECT_EQ(map.entities[3].text, unturned);
+}
+
+TEST_F(MapModel, ASavedLumpImportsBackAndOneThatDoesNotReadAsEntitiesChangesNothing) {
+  AddSpawnPointAt(map, 1, {4, 5, 6}, 90);
+  const Texts texts = TextsOf(map);
+  std::string lump = map.EntityLump();  // as the side file holds it, with its zero byte
+  for (size_t at = 0; (at = lump.find('\n', at)) != std::string::npos; at += 2) {
+    lump.insert(at, "\r");  // and with CR LF line ends
+  }
+  BSPFile other(RoomBuilder(kWorld).Build(), config);
+  other.ImportEntities(lump);
+  EXPECT_EQ(TextsOf(other), texts);
+  const std::pair<std::string, std::string> refused[] = {
+      {Spawn("light", "0 0 0") + kWorld,
+       "BSPFile::ImportEntities (worldspawn must be the first entity)"},
+      {kWorld + "{\"classname\" \"light\"", "BSPFile::BSPFile (error counting entitys)"},
+      {kWorld + "{\"origin\" \"1 2 3\"}", "Entity::Read (entity dose not contain a class_name)"},
+      {kWorld + "{\"classname\" \"info_player_start\"}",
+       "SpawnPoint::Read (No origin in entity (info_player_start)"}};
+  for (const auto& [text, error] : refused) {
+    EXPECT_EQ(ErrorOf([&] { other.ImportEntities(text); }), error) << text;
+    EXPECT_EQ(TextsOf(other), texts);
+  }
+}
+
+TEST_F(MapModel, TypingInOneFieldIsOneStepTheSavedMarkFollowsAndTheLast100StepsAreKept) {
+  EditHistory history;
+  history.Reset(map);
+  const int x = 0, y = 0;  // two fields typed in
+  const auto edit = [&](int axis, float value, const void* field) {
+    MoveEntityAlong(map, 1, axis, value);
+    history.Record(map, field);
+  };
+  std::vector<Texts> steps = {TextsOf(map)};
+  for (const float typed : {1.f, 12.f, 128.f}) edit(0, typed, &x);
+  history.Record(map);  // nothing changed: no step
+  steps.push_back(TextsOf(map));
+  edit(2, 9, nullptr);
+  steps.push_back(TextsOf(map));
+  history.MarkSaved();
+  edit(1, 5, &y);  // typed, then typed back: the step goes again
+  EXPECT_FALSE(history.IsSaved());
+  edit(1, 20, &y);
+  EXPECT_TRUE(history.IsSaved());
+  for (size_t step = steps.size() - 1; step-- > 0;) {
+    EXPECT_TRUE(history.Undo(map) && !history.IsSaved());
+    EXPECT_EQ(TextsOf(map), steps[step]);
+  }
+  EXPECT_FALSE(history.Undo(map));
+  while (history.Redo(map)) {
+  }
+  EXPECT_EQ(TextsOf(map), steps.back());
+  EXPECT_TRUE(history.IsSaved());
+  // New steps after an undo drop the steps after it, the saved one among them; of 105 new steps
+  // the last 100 can be undone.
+  history.Undo(map);
+  for (int step = 1; step <= 105; ++step) edit(0, static_cast<float>(step), nullptr);
+  EXPECT_FALSE(history.Redo(map));
+  int undone = 0;
+  while (history.Undo(map)) ++undone;
+  EXPECT_EQ(undone, 100);
+  EXPECT_EQ(map.entities[1].origin[0], 5);
+  EXPECT_FALSE(history.IsSaved());
 }
 
 }  // namespace

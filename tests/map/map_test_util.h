@@ -39,8 +39,4 @@ std::string ErrorOf(Action&& action) {
   return "";
 }
 
-inline std::string LoadError(const Bytes& file, const Config& config) {
-  return ErrorOf([&] { BSPFile map(file, config); });
-}
-
 }  // namespace tarnwick::test

@@ -14,6 +14,7 @@ namespace tarnwick::test {
 namespace {
 
 namespace fs = std::filesystem;
+using Texts = std::vector<std::string>;
 
 class Save : public ::testing::Test {
  protected:
@@ -33,75 +34,62 @@ class Save : public ::testing::Test {
     for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename());
     return names;
   }
-  std::string Reloaded(const std::string& name) const {
-    return ErrorOf([&] { saved_texts = TextsOf(BSPFile(ReadFileBytes(Path(name)), config)); });
+  // The entity texts of the map file `name`, or the message its load raises.
+  Texts Saved(const std::string& name) const {
+    Texts texts;
+    const std::string error =
+        ErrorOf([&] { texts = TextsOf(BSPFile(ReadFileBytes(Path(name)), config)); });
+    return error.empty() ? texts : Texts{error};
   }
 
   fs::path dir;
   Config config = TestConfig();
-  mutable std::vector<std::string> saved_texts;
 };
 
-// Three lumps of known size after the 124-byte header, in `order`: planes (one 20-byte record),
-// vertexes (one 12-byte record) and the entities; the empty lumps follow them, then one byte.
-Bytes Small(const std::vector<int>& order) {
-  BspBuilder b;
-  b.SetLump(LUMP_PLANES, Bytes(20, 'p'));
-  b.SetLump(LUMP_VERTEXES, Bytes(12, 'v'));
-  b.SetEntities("{\"classname\" \"w\"}\n\n\n");  // 17 bytes of text, 3 between blocks
-  b.SetOrder(order);
-  return b.Build();
-}
-
 TEST_F(Save, OnlyTheEntityLumpChangesAndTheLumpsBehindItMoveByItsChange) {
-  struct Case {
-    std::vector<int> order;
-    // Offsets after the save of planes, vertexes, entities, visibility (empty, where it was put)
-    // and the other empty lumps.
-    int32_t planes, vertexes, entities, visibility, others;
-  };
-  const Case cases[] = {
-      {{LUMP_ENTITIES, LUMP_PLANES, LUMP_VERTEXES}, 142, 162, 124, 174, 174},
-      {{LUMP_PLANES, LUMP_ENTITIES, LUMP_VERTEXES}, 124, 162, 144, 174, 174},
-      {{LUMP_PLANES, LUMP_VERTEXES, LUMP_ENTITIES}, 124, 144, 156, 174, 174},
+  const int lumps[] = {LUMP_PLANES, LUMP_VERTEXES, LUMP_ENTITIES, LUMP_VISIBILITY, LUMP_MODELS};
+  // The order of the first lumps in the file (after the 124-byte header, before the other empty
+  // lumps and one byte), and the offsets of `lumps` in a save of the map as loaded.
+  const std::pair<std::vector<int>, std::array<int32_t, 5>> cases[] = {
+      {{LUMP_ENTITIES, LUMP_PLANES, LUMP_VERTEXES}, {142, 162, 124, 174, 174}},
+      {{LUMP_PLANES, LUMP_ENTITIES, LUMP_VERTEXES}, {124, 162, 144, 174, 174}},
+      {{LUMP_PLANES, LUMP_VERTEXES, LUMP_ENTITIES}, {124, 144, 156, 174, 174}},
       // An empty lump at the entity lump's offset stays there.
-      {{LUMP_PLANES, LUMP_VISIBILITY, LUMP_ENTITIES, LUMP_VERTEXES}, 124, 162, 144, 144, 174},
+      {{LUMP_PLANES, LUMP_VISIBILITY, LUMP_ENTITIES, LUMP_VERTEXES}, {124, 162, 144, 144, 174}},
   };
-  for (const Case& c : cases) {
-    BSPFile map(Small(c.order), config);
+  for (const auto& [order, offsets] : cases) {
+    BspBuilder b;
+    b.SetLump(LUMP_PLANES, Bytes(20, 'p'));  // one record
+    b.SetLump(LUMP_VERTEXES, Bytes(12, 'v'));
+    b.SetEntities("{\"classname\" \"w\"}\n\n\n");  // 17 bytes of text, 3 between blocks
+    b.SetOrder(order);
+    BSPFile map(b.Build(), config);
     // Saved as loaded, the lump is the text and one zero byte: 2 bytes shorter. With one more
     // block of 17 bytes it is 15 bytes longer.
     for (const int32_t grown : {0, 17}) {
       if (grown) map.AddEntity("{\"classname\" \"x\"}");
       map.SaveFile(Path("a.bsp"));
       const Bytes file = ReadFileBytes(Path("a.bsp"));
-      const auto after = [&](int32_t offset) {
-        return offset > c.entities ? offset + grown : offset;
-      };
       ASSERT_EQ(file.size(), 175u + grown);
-      EXPECT_EQ(GetLump(file, LUMP_PLANES).offset, after(c.planes));
-      EXPECT_EQ(GetLump(file, LUMP_VERTEXES).offset, after(c.vertexes));
-      EXPECT_EQ(GetLump(file, LUMP_ENTITIES).offset, c.entities);
-      EXPECT_EQ(GetLump(file, LUMP_ENTITIES).size, 18 + grown);
-      EXPECT_EQ(GetLump(file, LUMP_VISIBILITY).offset, after(c.visibility));
-      EXPECT_EQ(GetLump(file, LUMP_MODELS).offset, after(c.others));
-      EXPECT_EQ(Bytes(file.begin() + after(c.planes), file.begin() + after(c.planes) + 20),
-                Bytes(20, 'p'));
-      EXPECT_EQ(Bytes(file.begin() + after(c.vertexes), file.begin() + after(c.vertexes) + 12),
-                Bytes(12, 'v'));
       const std::string lump =
-          grown ? "{\"classname\" \"w\"}{\"classname\" \"x\"}" : "{\"classname\" \"w\"}";
-      EXPECT_EQ(std::string(file.begin() + c.entities, file.begin() + c.entities + 18 + grown),
-                lump + '\0');
-      EXPECT_EQ(ReadFileBytes(Path("a.ent")), Bytes(lump.begin(), lump.end() + 1));
+          "{\"classname\" \"w\"}" + std::string(grown ? "{\"classname\" \"x\"}" : "") + '\0';
+      const Bytes contents[] = {
+          Bytes(20, 'p'), Bytes(12, 'v'), Bytes(lump.begin(), lump.end()), {}, {}};
+      for (size_t k = 0; k < std::size(lumps); ++k) {
+        const auto [offset, size] = GetLump(file, lumps[k]);
+        EXPECT_EQ(offset, offsets[k] + (offsets[k] > offsets[2] ? grown : 0))
+            << kLumpNames[lumps[k]];
+        EXPECT_EQ(Bytes(file.begin() + offset, file.begin() + offset + size), contents[k]);
+      }
+      EXPECT_EQ(ReadFileBytes(Path("a.ent")), contents[2]);
       EXPECT_EQ(file.back(), 0);
     }
   }
   EXPECT_EQ(Files(), (std::set<std::string>{"a.bsp", "a.ent"}));
 }
 
-TEST_F(Save, UntouchedEntitiesAreSavedByteForByte) {
-  std::vector<std::string> texts = {
+TEST_F(Save, UntouchedEntitiesAreSavedByteForByteThroughSymbolicLinksToTheFileAtTheirEnd) {
+  Texts texts = {
       "{\"classname\" \"worldspawn\"}",
       "{\n\"classname\" \"info_player_start\"\n\"origin\" \"136.3 -107.2 -125.1\"\n\"angles\" "
       "\"0 90.50 0\"\n}",
@@ -110,14 +98,8 @@ TEST_F(Save, UntouchedEntitiesAreSavedByteForByte) {
       "{\r\n\"classname\" \"info_target\"\r\n\"origin\" \"1.25 2 3\"\r\n}"};
   std::string lump;
   for (const std::string& text : texts) lump += text + "\r\n";
-  BSPFile(RoomBuilder(lump).Build(), config).SaveFile(Path("a.bsp"));
+  BSPFile map(RoomBuilder(lump).Build(), config);
   for (std::string& text : texts) std::erase(text, '\r');  // the texts keep no CR
-  ASSERT_EQ(Reloaded("a.bsp"), "");
-  EXPECT_EQ(saved_texts, texts);
-}
-
-TEST_F(Save, ThroughSymbolicLinksTheFileAtTheirEndIsReplaced) {
-  BSPFile map(RoomBuilder(kWorld).Build(), config);
   fs::create_directory(dir / "real");
   WriteFileBytes(Path("real/old.bsp"), {1});
   fs::create_symlink("real/old.bsp", dir / "hop.bsp");    // relative, to a file
@@ -127,11 +109,9 @@ TEST_F(Save, ThroughSymbolicLinksTheFileAtTheirEndIsReplaced) {
   map.SaveFile(Path("link.bsp"));
   map.SaveFile(Path("dangling.bsp"));
   EXPECT_EQ(ErrorOf([&] { map.SaveFile(Path("loop.bsp")); }), "BSPFile::SaveFile (invalid file)");
-  for (const char* link : {"hop.bsp", "link.bsp", "dangling.bsp", "loop.bsp"}) {
+  for (const char* link : {"hop.bsp", "link.bsp", "dangling.bsp", "loop.bsp"})
     EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
-  }
-  ASSERT_EQ(Reloaded("real/old.bsp"), "");
-  EXPECT_EQ(saved_texts, TextsOf(map));
+  EXPECT_EQ(Saved("real/old.bsp"), texts);
   EXPECT_EQ(ReadFileBytes(Path("real/new.bsp")), ReadFileBytes(Path("real/old.bsp")));
   EXPECT_EQ(Files(), (std::set<std::string>{"real", "hop.bsp", "link.bsp", "link.ent",
                                             "dangling.bsp", "dangling.ent", "loop.bsp"}));
@@ -144,9 +124,8 @@ TEST(SideFile, ItsNameReplacesAThreeCharacterExtensionOrAddsOne) {
                                   {"ab", "ab.ent"},
                                   {"room.bspx", "room.bspx.ent"},
                                   {"maps.d/x", "maps.d/x.ent"},
-                                  {"room.ent", "room.ent.ent"}}) {
+                                  {"room.ent", "room.ent.ent"}})
     EXPECT_EQ(EntFileName(map), side);
-  }
 }
 
 // A save that fails leaves the user's files as they were and nothing beside them, says why, and
@@ -157,7 +136,7 @@ TEST_F(Save, AFailedSaveLeavesTheFilesAsTheyWere) {
   map.SaveFile(Path("m.bsp"));  // the user's files: an earlier save with one more entity
   map.DeleteEntity(2);
   const Bytes old_map = ReadFileBytes(Path("m.bsp")), old_side = ReadFileBytes(Path("m.ent"));
-  const std::vector<std::string> texts = TextsOf(map);
+  const Texts texts = TextsOf(map);
   const auto save = [&](const std::string& name) {
     return ErrorOf([&] { map.SaveFile(Path(name)); });
   };
@@ -165,33 +144,29 @@ TEST_F(Save, AFailedSaveLeavesTheFilesAsTheyWere) {
     return ReadFileBytes(Path("m.bsp")) == old_map && ReadFileBytes(Path("m.ent")) == old_side &&
            TextsOf(map) == texts;
   };
-  const std::string invalid = "BSPFile::SaveFile (invalid file)";
   // Cut short by a limit on the file size: nothing, inside the header, half-way, a byte short.
   map.SaveFile(Path("size.bsp"));
   const rlim_t size = fs::file_size(dir / "size.bsp");
-  fs::remove(dir / "size.bsp");
-  fs::remove(dir / "size.ent");
+  for (const char* name : {"size.bsp", "size.ent"}) fs::remove(dir / name);
+  const auto handler = signal(SIGXFSZ, SIG_IGN);
+  rlimit unlimited{};
+  getrlimit(RLIMIT_FSIZE, &unlimited);
   for (const rlim_t limit : {rlim_t{0}, rlim_t{100}, size / 2, size - 1}) {
-    const auto handler = signal(SIGXFSZ, SIG_IGN);
-    rlimit saved{}, small{};
-    getrlimit(RLIMIT_FSIZE, &saved);
-    small = saved;
-    small.rlim_cur = limit;
+    const rlimit small{limit, unlimited.rlim_max};
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
     const std::string error = save("m.bsp");
-    setrlimit(RLIMIT_FSIZE, &saved);
-    signal(SIGXFSZ, handler);
+    setrlimit(RLIMIT_FSIZE, &unlimited);
     EXPECT_EQ(error, "BSPFile::SaveFile (write file incompleat)") << limit;
     EXPECT_TRUE(untouched()) << limit;
   }
+  signal(SIGXFSZ, handler);
   // A folder of the map's name, a path through a file, a name that leaves no room for the
   // temporary name beside it.
   fs::create_directory(dir / "maps.bsp");
   const std::string long_name(NAME_MAX - 2, 'n');
   WriteFileBytes(Path(long_name), {1, 2, 3});
-  for (const std::string& name : {std::string("maps.bsp"), std::string("m.bsp/x.bsp"), long_name}) {
-    EXPECT_EQ(save(name), invalid) << name;
-  }
+  for (const std::string& name : {std::string("maps.bsp"), std::string("m.bsp/x.bsp"), long_name})
+    EXPECT_EQ(save(name), "BSPFile::SaveFile (invalid file)") << name;
   EXPECT_EQ(ReadFileBytes(Path(long_name)), (Bytes{1, 2, 3}));
   EXPECT_TRUE(untouched());
   EXPECT_EQ(Files(), (std::set<std::string>{"m.bsp", "m.ent", "maps.bsp", long_name}));
@@ -199,8 +174,7 @@ TEST_F(Save, AFailedSaveLeavesTheFilesAsTheyWere) {
   fs::remove(dir / "m.ent");
   fs::create_directory(dir / "m.ent");
   EXPECT_EQ(save("m.bsp"), "BSPFile::SaveFile (could not write ent file)");
-  EXPECT_EQ(Reloaded("m.bsp"), "");
-  EXPECT_EQ(saved_texts, texts);
+  EXPECT_EQ(Saved("m.bsp"), texts);
   EXPECT_TRUE(fs::is_empty(dir / "m.ent"));
 }
 

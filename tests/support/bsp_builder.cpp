@@ -15,14 +15,19 @@ namespace {
 float& At(V3& v, int axis) {
   return axis == 0 ? v.x : axis == 1 ? v.y : v.z;
 }
-float Get(V3 v, int axis) {
-  return At(v, axis);
-}
 
 // The one axis that `v` points along, or -1.
 int AxisOf(V3 v) {
   if ((v.x != 0) + (v.y != 0) + (v.z != 0) != 1) return -1;
   return v.x != 0 ? 0 : v.y != 0 ? 1 : 2;
+}
+
+// The index of `item` in `list`, which gets it when it has not.
+template <class T>
+int IndexIn(std::vector<T>& list, const T& item) {
+  const auto index = static_cast<int>(std::find(list.begin(), list.end(), item) - list.begin());
+  if (index == static_cast<int>(list.size())) list.push_back(item);
+  return index;
 }
 
 }  // namespace
@@ -46,7 +51,8 @@ ByteWriter& ByteWriter::Text(const std::string& text, size_t width) {
 
 void BspBuilder::AddFace(const std::vector<V3>& corners) {
   // Clockwise seen from the front: the winding's right-hand normal points away from the front.
-  const V3 a = corners[0], b = corners[1], c = corners[2];
+  V3 a = corners[0];
+  const V3 b = corners[1], c = corners[2];
   const V3 u{b.x - a.x, b.y - a.y, b.z - a.z}, v{c.x - b.x, c.y - b.y, c.z - b.z};
   V3 looks{u.z * v.y - u.y * v.z, u.x * v.z - u.z * v.x, u.y * v.x - u.x * v.y};
   const float length = std::sqrt(looks.x * looks.x + looks.y * looks.y + looks.z * looks.z);
@@ -54,28 +60,22 @@ void BspBuilder::AddFace(const std::vector<V3>& corners) {
   FaceDesc face;
   std::pair<V3, float> plane{looks, looks.x * a.x + looks.y * a.y + looks.z * a.z};
   if (const int axis = AxisOf(looks); axis >= 0) {
-    plane = {V3{}, Get(a, axis)};
+    plane = {V3{}, At(a, axis)};
     At(plane.first, axis) = 1;
-    face.side = Get(looks, axis) < 0 ? 1 : 0;
+    face.side = At(looks, axis) < 0 ? 1 : 0;
   }
-  const auto place = std::find(planes_.begin(), planes_.end(), plane);
-  face.plane = static_cast<int>(place - planes_.begin());
-  if (place == planes_.end()) planes_.push_back(plane);
-  for (const V3& corner : corners) {
-    const auto at = std::find(vertices_.begin(), vertices_.end(), corner);
-    face.corners.push_back(static_cast<int>(at - vertices_.begin()));
-    if (at == vertices_.end()) vertices_.push_back(corner);
-  }
+  face.plane = IndexIn(planes_, plane);
+  for (const V3& corner : corners) face.corners.push_back(IndexIn(vertices_, corner));
   faces_.push_back(face);
 }
 
 void BspBuilder::AddRect(V3 min, V3 max, V3 facing) {
   const int a = AxisOf(facing), u = (a + 1) % 3, v = (a + 2) % 3;
   std::vector<V3> corners(4, min);
-  At(corners[1], u) = At(corners[2], u) = Get(max, u);
-  At(corners[2], v) = At(corners[3], v) = Get(max, v);
+  At(corners[1], u) = At(corners[2], u) = At(max, u);
+  At(corners[2], v) = At(corners[3], v) = At(max, v);
   // That runs counter-clockwise seen from the positive axis: clockwise seen from the negative one.
-  if (Get(facing, a) > 0) std::reverse(corners.begin(), corners.end());
+  if (At(facing, a) > 0) std::reverse(corners.begin(), corners.end());
   AddFace(corners);
 }
 
@@ -83,93 +83,74 @@ void BspBuilder::AddBox(V3 min, V3 max, bool inward) {
   for (int a = 0; a < 3; ++a) {
     for (const bool at_max : {false, true}) {
       V3 low = min, high = max, facing;
-      At(low, a) = At(high, a) = Get(at_max ? max : min, a);
+      At(low, a) = At(high, a) = At(at_max ? max : min, a);
       At(facing, a) = at_max == inward ? -1 : 1;
       AddRect(low, high, facing);
     }
   }
 }
 
-void BspBuilder::AddModel(int first_face, int face_count) {
-  models_.emplace_back(first_face, face_count);
-  model_end_ = first_face + face_count;
-}
-
 void BspBuilder::AddModel() {
-  AddModel(model_end_, static_cast<int>(faces_.size()) - model_end_);
-}
-
-std::vector<V3> BspBuilder::Corners(int f) const {
-  std::vector<V3> corners;
-  for (const int c : faces_[f].corners) corners.push_back(vertices_[c]);
-  return corners;
+  const int end = models_.empty() ? 0 : models_.back().first + models_.back().second;
+  models_.emplace_back(end, static_cast<int>(faces_.size()) - end);
 }
 
 Bytes BspBuilder::Build() const {
-  std::vector<Bytes> lumps(LUMP_COUNT);
-  lumps[LUMP_ENTITIES].assign(entities_.begin(), entities_.end());
-  ByteWriter planes, vertices, edges, surfedges, faces, models;
+  std::vector<ByteWriter> lumps(LUMP_COUNT);
+  ByteWriter &planes = lumps[LUMP_PLANES], &edges = lumps[LUMP_EDGES];
+  lumps[LUMP_ENTITIES].bytes.assign(entities_.begin(), entities_.end());
   for (const auto& [n, distance] : planes_) {
     const V3 size{std::fabs(n.x), std::fabs(n.y), std::fabs(n.z)};
     const int dominant = size.x >= size.y && size.x >= size.z ? 0 : size.y >= size.z ? 1 : 2;
     const int axis = AxisOf(n);
     planes.F32(n.x).F32(n.y).F32(n.z).F32(distance).I32(axis >= 0 ? axis : 3 + dominant);
   }
-  for (const V3& v : vertices_) vertices.F32(v.x).F32(v.y).F32(v.z);
+  for (const V3& v : vertices_) lumps[LUMP_VERTEXES].F32(v.x).F32(v.y).F32(v.z);
   // Edge 0 is never used: its surfedge could not be told from its reverse.
   std::map<std::pair<int, int>, int32_t> edge_index;
-  edges.U16(0).U16(0);
+  if (!faces_.empty()) edges.U16(0).U16(0);
   int32_t surfedge_count = 0;
   for (const FaceDesc& f : faces_) {
-    faces.U16(uint16_t(f.plane)).U16(uint16_t(f.side)).I32(surfedge_count);
-    faces.U16(uint16_t(f.corners.size())).U16(0);  // texinfo 0
-    faces.I32(int32_t(0xFFFFFF00)).I32(-1);        // one light style, no light map
+    lumps[LUMP_FACES].U16(uint16_t(f.plane)).U16(uint16_t(f.side)).I32(surfedge_count);
+    lumps[LUMP_FACES].U16(uint16_t(f.corners.size())).U16(0);  // texinfo 0
+    lumps[LUMP_FACES].I32(int32_t(0xFFFFFF00)).I32(-1);        // one light style, no light map
     for (size_t j = 0; j < f.corners.size(); ++j, ++surfedge_count) {
       const int a = f.corners[j], b = f.corners[(j + 1) % f.corners.size()];
       if (const auto back = edge_index.find({b, a}); back != edge_index.end()) {
-        surfedges.I32(-back->second);
+        lumps[LUMP_SURFEDGES].I32(-back->second);
         continue;
       }
       auto [it, added] = edge_index.try_emplace({a, b}, int32_t(edge_index.size()) + 1);
       if (added) edges.U16(uint16_t(a)).U16(uint16_t(b));
-      surfedges.I32(it->second);
+      lumps[LUMP_SURFEDGES].I32(it->second);
     }
   }
   for (const auto& [first, count] : models_) {
-    std::vector<V3> corners;
-    for (int f = std::max(first, 0); f < std::min<int>(first + count, faces_.size()); ++f) {
-      for (const V3& c : Corners(f)) corners.push_back(c);
+    V3 low{1e9f, 1e9f, 1e9f}, high{-1e9f, -1e9f, -1e9f};
+    for (int f = first; f < first + count; ++f) {
+      for (const int c : faces_[f].corners) {
+        const V3 p = vertices_[c];
+        low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
+        high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
+      }
     }
-    V3 low = corners.empty() ? V3{} : corners[0], high = low;
-    for (const V3& p : corners) {
-      low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
-      high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
-    }
-    models.F32(low.x).F32(low.y).F32(low.z).F32(high.x).F32(high.y).F32(high.z);
-    models.Text("", 32).I32(first).I32(count);  // origin, head nodes, visible leafs: zero
+    lumps[LUMP_MODELS].F32(low.x).F32(low.y).F32(low.z).F32(high.x).F32(high.y).F32(high.z);
+    lumps[LUMP_MODELS].Text("", 32).I32(first).I32(count);  // origin, head nodes, leafs: zero
   }
-  if (!planes_.empty()) lumps[LUMP_PLANES] = planes.bytes;
-  if (!vertices_.empty()) lumps[LUMP_VERTEXES] = vertices.bytes;
-  if (!faces_.empty()) {
-    lumps[LUMP_EDGES] = edges.bytes;
-    lumps[LUMP_SURFEDGES] = surfedges.bytes;
-    lumps[LUMP_FACES] = faces.bytes;
-  }
-  lumps[LUMP_MODELS] = models.bytes;
-  for (const auto& [lump, bytes] : raw_) lumps.at(lump) = bytes;
+  for (const auto& [lump, bytes] : raw_) lumps.at(lump).bytes = bytes;
 
   std::vector<int> order = order_;
-  for (int k = 0; k < LUMP_COUNT; ++k) {
+  for (int k = 0; k < LUMP_COUNT; ++k)
     if (std::find(order.begin(), order.end(), k) == order.end()) order.push_back(k);
-  }
   Bytes file(kHeaderSize, 0);
   SetI32(file, 0, 30);
   for (size_t i = 0; i < order.size(); ++i) {
     if (i > 0) file.resize(file.size() + padding_, 0);
-    SetLumpHeader(file, order[i], int32_t(file.size()), int32_t(lumps[order[i]].size()));
-    file.insert(file.end(), lumps[order[i]].begin(), lumps[order[i]].end());
+    const Bytes& lump = lumps[order[i]].bytes;
+    SetLumpHeader(file, order[i], int32_t(file.size()), int32_t(lump.size()));
+    file.insert(file.end(), lump.begin(), lump.end());
   }
-  file.resize(file.size() + trailing_, 0);
+  file.push_back(0);
   return file;
 }
 

@@ -24,37 +24,26 @@ struct ByteWriter {
   Bytes bytes;
 };
 
-// Writes BSP version 30 files from their faces and entities. Faces are polygons; the builder makes
-// the vertices, planes, edges and surfedges, taking an edge that an earlier face has in reverse as
-// a negative surfedge, as map compilers do.
+// Writes BSP version 30 files from faces and entities, making the vertices, planes, edges and
+// surfedges as map compilers do: an edge an earlier face has in reverse is a negative surfedge.
 class BspBuilder {
  public:
-  // A face whose corners run clockwise seen from the side it looks to. An axial face lies on the
-  // plane with the positive axis as normal, as compilers do.
+  // Corners run clockwise seen from the side the face looks to. An axial face lies on the plane
+  // whose normal is the positive axis.
   void AddFace(const std::vector<V3>& corners);
-  // An axis-aligned rectangle from `min` to `max` (equal in one coordinate) that looks along
-  // `facing`, one of the six axis directions.
+  // An axis-aligned rectangle from `min` to `max` that looks along `facing`, an axis direction.
   void AddRect(V3 min, V3 max, V3 facing);
-  // The six faces of a box, looking inward for a room, outward for a brush model.
+  // A box's six faces, looking inward for a room, outward for a brush model.
   void AddBox(V3 min, V3 max, bool inward);
-  // A model of the faces added since the previous model ended, or of the given range.
-  void AddModel();
-  void AddModel(int first_face, int face_count);
-
+  void AddModel();  // of the faces added since the previous model
   void SetEntities(std::string text) { entities_ = std::move(text); }
   // Raw bytes for a lump, in place of what the builder would write.
   void SetLump(int lump, Bytes bytes) { raw_.emplace_back(lump, std::move(bytes)); }
-  // The order of the lumps in the file; lumps not named follow in index order.
+  // The lumps named come first in the file, the others follow in index order.
   void SetOrder(std::vector<int> order) { order_ = std::move(order); }
   void SetPadding(int32_t bytes) { padding_ = bytes; }  // zeros between neighbouring lumps
-  // Zeros after the last lump: 1 unless set, since a lump of records that ends exactly at the end
-  // of the file does not load.
-  void SetTrailing(int32_t bytes) { trailing_ = bytes; }
-
+  // The file ends in one zero byte: a lump of records that ends the file does not load.
   Bytes Build() const;
-
-  // Face `f`'s corners as given.
-  std::vector<V3> Corners(int f) const;
 
  private:
   struct FaceDesc {
@@ -65,17 +54,16 @@ class BspBuilder {
   std::vector<std::pair<V3, float>> planes_;  // normal, distance
   std::vector<FaceDesc> faces_;
   std::vector<std::pair<int, int>> models_;  // first face, face count
-  int model_end_ = 0;
   std::string entities_;
   std::vector<std::pair<int, Bytes>> raw_;
   std::vector<int> order_;
-  int32_t padding_ = 0, trailing_ = 1;
+  int32_t padding_ = 0;
 };
 
 // One entity block: "{", a line "key" "value" per pair, "}", and a line feed.
 std::string Block(const std::vector<std::pair<std::string, std::string>>& pairs);
 
-// A valid texture lump: one 40-byte header per name, width and height 64, mip levels in a WAD.
+// A texture lump: one 40-byte header per name, width and height 64, mip levels in a WAD.
 Bytes TextureLump(const std::vector<std::string>& names);
 
 // Reading and damaging a built file.
@@ -87,8 +75,7 @@ struct LumpPlace {
 LumpPlace GetLump(const Bytes& file, int lump);
 void SetLumpHeader(Bytes& file, int lump, int32_t offset, int32_t size);
 
-// A room (model 0, six inward faces) and two brush boxes (models 1 and 2, six faces each), with
-// the given entity text.
+// A room (model 0, six inward faces) and two brush boxes (models 1 and 2), with `entities`.
 BspBuilder RoomBuilder(const std::string& entities);
 
 // Each raises std::runtime_error when the file cannot be read or written.

@@ -10,16 +10,13 @@
 
 namespace tarnwick::test {
 
-// Flags of a block entry in use, and the flags of entries the picker never offers.
-constexpr uint32_t kGcfEntryFlags = 0x200F8000;
-constexpr uint32_t kGcfHiddenEntryFlags = 0x200F0000;
+// The flags of a block entry in use, and those of an entry the picker never offers.
+constexpr uint32_t kGcfEntryFlags = 0x200F8000, kGcfHiddenEntryFlags = 0x200F0000;
 
 struct GcfFileOptions {
   uint32_t entry_flags = kGcfEntryFlags;
-  // The data is held by two block entries; the second, the first's next, takes the latter half.
-  bool split = false;
-  // The first entry's block chain runs on past its data into one more block.
-  bool chain_goes_on = false;
+  bool split = false;  // two block entries, the second (the first's next) with the latter half
+  bool chain_goes_on = false;  // the first entry's block chain runs on into one more block
 };
 
 // Where the writer put things (file offsets), for tests that look into a cache or damage it.
@@ -31,12 +28,11 @@ struct GcfLayout {
   std::vector<std::vector<uint32_t>> blocks;  // per item: its first entry's data blocks, in order
 };
 
-// Writes cache files: a directory tree of folders and files, the files' data spread over chains
-// of fixed-size blocks. Of what the reader skips, only some header words are filled in.
+// Writes cache files: a tree of folders and files, the files' data in chains of fixed-size blocks.
+// Of what the reader skips, only some header words are filled in.
 class GcfWriter {
  public:
   explicit GcfWriter(uint32_t block_size = 0x2000) : block_size_(block_size) {}
-
   // Item 0 is the root folder, whose name is empty. Both return the new item's index.
   uint32_t AddFolder(const std::string& name, uint32_t parent = 0) {
     return Add({name, parent, true, {}, {}});
@@ -49,8 +45,6 @@ class GcfWriter {
   void Scatter(uint32_t seed) { scatter_seed_ = seed; }
   // Makes the cache hold at least `count` blocks; the unused ones stay zero.
   void ReserveBlocks(uint32_t count) { reserved_blocks_ = count; }
-
-  // The whole file in memory.
   Bytes Build(GcfLayout* layout = nullptr) const;
   // Writes the file with its unused blocks left as holes, so that a huge cache costs little disk.
   GcfLayout Write(const std::string& path) const;

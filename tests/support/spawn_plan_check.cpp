@@ -20,27 +20,15 @@ namespace {
 // a floor exactly at either end counts; neither may turn out otherwise by rounding.
 constexpr float kMargin = 1.0f / 64;
 
-// Forwards a drawing to OpenGL, leaving out the polygons that do not look up. Which way a face
-// looks follows from its winding here (its corners run clockwise seen from the side it looks
-// to), not from its plane as in the planner.
+// Forwards to OpenGL only the polygons that look up; the wall lists hold nothing but polygons.
+// Which way a face looks follows from its winding here (its corners run clockwise seen from the
+// side it looks to), not from its plane as in the planner.
 class UpwardFaces : public GLDrawing {
  public:
-  void Begin(Primitive primitive) override {
-    polygon_ = primitive == Primitive::Polygon;
-    corners_.clear();
-    if (!polygon_) GLDrawing::Begin(primitive);
-  }
-  void Vertex(float x, float y, float z) override {
-    if (polygon_) {
-      corners_.push_back({x, y, z});
-    } else {
-      GLDrawing::Vertex(x, y, z);
-    }
-  }
+  void Begin(Primitive) override { corners_.clear(); }
+  void Vertex(float x, float y, float z) override { corners_.push_back({x, y, z}); }
   void End() override {
-    if (!polygon_) return GLDrawing::End();
-    // Newell's normal of the winding points away from the side the face looks to, so the face
-    // looks up when the normal points down.
+    // Newell's normal of the winding points away from the side the face looks to.
     std::array<double, 3> n{};
     for (size_t k = 0; k < corners_.size(); ++k) {
       const auto& a = corners_[k];
@@ -49,14 +37,13 @@ class UpwardFaces : public GLDrawing {
       n[1] += (a[2] - b[2]) * (a[0] + b[0]);
       n[2] += (a[0] - b[0]) * (a[1] + b[1]);
     }
-    if (-n[2] < 0.7 * std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]) || n[2] >= 0) return;
+    if (n[2] >= 0 || -n[2] < 0.7 * std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2])) return;
     GLDrawing::Begin(Primitive::Polygon);
     for (const auto& c : corners_) GLDrawing::Vertex(c[0], c[1], c[2]);
     GLDrawing::End();
   }
 
  private:
-  bool polygon_ = false;
   std::vector<std::array<float, 3>> corners_;
 };
 
@@ -108,9 +95,8 @@ std::string CheckPlannedSpawnPoints(BSPFile& map, int32_t type, int32_t first_ne
     };
     if (Hits(walls, sp.origin, 0, {16 - kMargin, 16 - kMargin, 36 - kMargin})) fail("not free");
     // The slab from 72 to 36 below the origin.
-    if (!Hits(floors, {x, y, z - 54}, 0, {16 - kMargin, 16 - kMargin, 18 + kMargin})) {
+    if (!Hits(floors, {x, y, z - 54}, 0, {16 - kMargin, 16 - kMargin, 18 + kMargin}))
       fail("no floor");
-    }
     if (sp.blocked) fail("too close to another spawn point");
     bool reached = false;
     for (int32_t s = 0; s < first_new && !reached; ++s) {

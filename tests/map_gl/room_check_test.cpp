@@ -1,14 +1,17 @@
-// The room checks, run with OpenGL selection in an off-screen context.
+// The room checks and the spawn planner, checked with OpenGL selection in an off-screen context.
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <numbers>
 
+#include "map/editing.h"
+#include "map/spawn_planner.h"
 #include "map_gl/gl_drawing.h"
 #include "map_gl/offscreen_gl.h"
 #include "map_gl/wall_cells.h"
 #include "map_test_util.h"
+#include "support/spawn_plan_check.h"
 
 namespace tarnwick::test {
 namespace {
@@ -17,7 +20,45 @@ using Marks = std::vector<uint32_t>;
 const std::string kTurned =
     Block({{"classname", "info_player_start"}, {"angle", "30"}, {"origin", "0 0 0"}});
 
-class WallCheckTest : public ::testing::Test {
+// Rooms, each a box from its `min` to its `max` seen from inside.
+Bytes Rooms(const std::vector<std::pair<V3, V3>>& boxes, const std::string& entities) {
+  BspBuilder b;
+  for (const auto& [min, max] : boxes) b.AddBox(min, max, true);
+  b.AddModel();
+  b.SetEntities(kWorld + entities);
+  return b.Build();
+}
+
+// A room from -`half` to `half` around the origin, floor at z = 0, and a second room behind its
+// x = `half` wall.
+Bytes TwoRooms(float half, const std::string& entities) {
+  return Rooms({{{-half, -half, 0}, {half, half, 128}}, {{half + 16, -half, 0}, {400, half, 128}}},
+               entities);
+}
+
+// A room over a drop of 512 units, with a ledge 128 units deep along its x = -256 wall, its top
+// at z = 0. In the drop, the underside of a beam 20 below the ledge's top, and two narrow floors
+// 36 and 40 below it.
+Bytes Ledge(const std::string& entities) {
+  BspBuilder b;
+  b.AddBox({-256, -64, -512}, {256, 64, 192}, true);
+  b.AddBox({-256, -64, -512}, {-128, 64, 0}, false);
+  b.AddRect({-64, -64, -20}, {-32, 64, -20}, {0, 0, -1});
+  b.AddRect({32, -64, -36}, {64, 64, -36}, {0, 0, 1});
+  b.AddRect({128, -64, -40}, {160, 64, -40}, {0, 0, 1});
+  b.AddModel();
+  b.SetEntities(kWorld + entities);
+  return b.Build();
+}
+
+std::string Places(const std::vector<SpawnPoint>& spawn_points) {
+  std::string places;
+  for (const SpawnPoint& sp : spawn_points)
+    places += std::to_string(int(sp.origin[0])) + " " + std::to_string(int(sp.origin[1])) + ", ";
+  return places;
+}
+
+class RoomCheck : public ::testing::Test {
  protected:
   // The marks of the map's spawn points, type by type, after a check with cube side `size`
   // against the map's filled faces passed as list 'a' or 'b', against its walls (the filled faces
@@ -40,9 +81,8 @@ class WallCheckTest : public ::testing::Test {
     }
     glDeleteLists(polys, 2);
     Marks marks;
-    for (const auto& type : map.spawn_points) {
+    for (const auto& type : map.spawn_points)
       for (const SpawnPoint& sp : type) marks.push_back(sp.blocked);
-    }
     return marks;
   }
 
@@ -54,7 +94,7 @@ class WallCheckTest : public ::testing::Test {
   Config config = TestConfig();
 };
 
-TEST_F(WallCheckTest, SpawnPointsAndWallsBlockWithinTheCube) {
+TEST_F(RoomCheck, SpawnPointsAndWallsBlockWithinTheCube) {
   // Spawn points of every type count; the second start is far from the others.
   BSPFile map =
       Room(Spawn("info_player_start", "0 0 64") + Spawn("info_player_start", "-150 150 64") +
@@ -78,7 +118,7 @@ TEST_F(WallCheckTest, SpawnPointsAndWallsBlockWithinTheCube) {
   EXPECT_EQ(Check(lone, 120, 'b'), Marks{1});
 }
 
-TEST_F(WallCheckTest, TestVolumeIsTheDrawnCubeAtEveryYaw) {
+TEST_F(RoomCheck, TestVolumeIsTheDrawnCubeAtEveryYaw) {
   // A spawn point turned by 30 degrees with a cube of side 90 (h = 45). Its drawn cube reaches
   // the map direction 75 degrees out to 63.6 (a corner); the cube turned the other way reaches
   // -75 degrees instead. A small obstacle 60 out at either angle lies in exactly one of them.
@@ -88,8 +128,7 @@ TEST_F(WallCheckTest, TestVolumeIsTheDrawnCubeAtEveryYaw) {
     SCOPED_TRACE(side);
     const float oy = side * y;
     BspBuilder b;
-    b.AddFace(
-        std::vector<V3>{{x - 0.5f, oy - 0.5f, 0}, {x, oy + 0.5f, 0}, {x + 0.5f, oy - 0.5f, 0}});
+    b.AddFace({{x - 0.5f, oy - 0.5f, 0}, {x, oy + 0.5f, 0}, {x + 0.5f, oy - 0.5f, 0}});
     b.AddModel();
     b.SetEntities(kWorld + kTurned);
     BSPFile map(b.Build(), config);
@@ -102,7 +141,7 @@ TEST_F(WallCheckTest, TestVolumeIsTheDrawnCubeAtEveryYaw) {
   }
 }
 
-TEST_F(WallCheckTest, WallCellsGiveTheAnswersOfTheWholeLists) {
+TEST_F(RoomCheck, WallCellsGiveTheAnswersOfTheWholeLists) {
   // A hall over several cells, with world pillars, a solid door, a brush of no group moved by its
   // origin and an illusionary brush, some across the cells' borders. Spawn points stand all over
   // it, of every type and of yaws that are not all multiples of 45: inside brushes, touching
@@ -119,27 +158,20 @@ TEST_F(WallCheckTest, WallCellsGiveTheAnswersOfTheWholeLists) {
     b.AddBox(low, high, false);
     b.AddModel();
   }
-  std::string entities =
+  b.SetEntities(
       kWorld + Block({{"classname", "func_door"}, {"model", "*1"}}) +
       Block({{"classname", "func_train"}, {"model", "*2"}, {"origin", "600 -200 0"}}) +
       Block({{"classname", "func_illusionary"}, {"model", "*3"}}) +
       Spawn("info_player_start", "-175 0 50") + Spawn("info_player_start", "630 -170 45") +
       // Only the turned cube's corner reaches across the border to the small box.
-      Block({{"classname", "info_player_start"}, {"origin", "302 100 60"}, {"angle", "45"}});
-  const std::string types[] = {"info_player_start", "info_player_deathmatch", "info_player_coop"};
-  int k = 0;
-  for (int x = -1150; x <= 1150; x += 115) {
-    for (const int y : {-270, -20, 230}) {
-      for (const int z : {45, 150}) {
-        const std::string origin =
-            std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(z);
-        const std::string yaw = std::to_string(std::array{0, 30, 45, 100, 217, 333}[k % 6]);
-        entities += Block({{"classname", types[k++ % 3]}, {"origin", origin}, {"angle", yaw}});
-      }
-    }
-  }
-  b.SetEntities(entities);
+      Block({{"classname", "info_player_start"}, {"origin", "302 100 60"}, {"angle", "45"}}));
   BSPFile map(b.Build(), config);
+  const float yaws[] = {0, 30, 45, 100, 217, 333};
+  for (int k = 0; k < 126; ++k) {  // z, then y, then x changes; the type and yaw with each
+    const std::array<float, 3> at{-1150.f + 115 * (k / 6), -270.f + 250 * (k / 2 % 3),
+                                  45.f + 105 * (k % 2)};
+    AddSpawnPointAt(map, k % 3, at, yaws[k % 6]);
+  }
   for (const float size : {60.f, 90.f}) {
     const Marks whole = Check(map, size, 'w');
     EXPECT_EQ(Check(map, size, 'c'), whole) << size;
@@ -147,6 +179,61 @@ TEST_F(WallCheckTest, WallCellsGiveTheAnswersOfTheWholeLists) {
     EXPECT_GT(blocked, 0) << size;
     EXPECT_LT(blocked, static_cast<long>(whole.size())) << size;
   }
+}
+
+TEST_F(RoomCheck, PlannerFillsOnlyPlacesThatKeepEveryRule) {
+  const std::string start = Spawn("info_player_start", "0 0 36");
+  const struct {
+    const char* what;
+    Bytes file;
+    int32_t type, count, missing;
+    const char* places;
+  } cases[] = {
+      {"a room with a turned start, a solid and a non-solid brush",
+       RoomBuilder(
+           kWorld + Block({{"classname", "func_wall"}, {"model", "*1"}}) +
+           Block({{"classname", "func_illusionary"}, {"model", "*2"}}) +
+           Block({{"classname", "info_player_start"}, {"origin", "64 40 36"}, {"angle", "20"}}))
+           .Build(),
+       0, 8, 0, "80 -24, 128 56, 48 104, 144 -8, -16 88, 112 120, 32 -88, "},
+      // The start's cube leaves room only along the walls; nearest first, then row by row. The
+      // second room lies within reach, behind the wall.
+      {"a small room", TwoRooms(100, start), 0, 10, 1,
+       "0 -80, -80 0, 80 0, 0 80, -80 -80, 80 -80, -80 80, 80 80, "},
+      // The places beside the start's cube lie 6 units into the walls.
+      {"a room too small", TwoRooms(90, start), 0, 4, 3, ""},
+      {"a ledge over a drop", Ledge(Spawn("info_player_start", "-208 0 36")), 0, 4, 1,
+       "-128 0, 32 0, "},
+      // A place every 80 units along the corridor, up to 1024 from the start.
+      {"a long corridor", Rooms({{{-16, -16, 0}, {2000, 16, 128}}}, start), 0, 20, 7,
+       "80 0, 160 0, 240 0, 320 0, 400 0, 480 0, 560 0, 640 0, 720 0, 800 0, 880 0, 960 0, "},
+      {"a type without spawn points", TwoRooms(100, start), 1, 4, 4, ""},
+      {"a type that has enough", TwoRooms(100, start), 0, 1, 0, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    BSPFile map(c.file, config);
+    const int32_t had = map.GetSpawnPointCount(c.type);
+    const SpawnPlan plan = PlanSpawnPoints(map, c.type, c.count);
+    EXPECT_EQ(Places(plan.spawn_points), c.places);
+    EXPECT_EQ(plan.missing, c.missing);
+    for (const SpawnPoint& sp : plan.spawn_points) {
+      EXPECT_EQ(sp.angles, map.GetSpawnPoint(c.type, 0)->angles);
+      map.AddSpawnPoint(c.type, sp);
+    }
+    EXPECT_EQ(CheckPlannedSpawnPoints(map, c.type, had, kDefaultSpawnSpacing), "");
+  }
+}
+
+TEST_F(RoomCheck, PlanCheckFindsEachBrokenRule) {
+  BSPFile map(TwoRooms(100, Spawn("info_player_start", "0 0 36")), config);
+  // Beside the start; in the second room; sunk 6 units into the floor.
+  for (const auto& origin : {std::array<float, 3>{16, 0, 36}, {200, 0, 36}, {-80, -80, 30}})
+    AddSpawnPointAt(map, 0, origin, 0);
+  EXPECT_EQ(CheckPlannedSpawnPoints(map, 0, 1, kDefaultSpawnSpacing),
+            "2 (16 0 36): too close to another spawn point\n3 (200 0 36): not reachable\n"
+            "4 (-80 -80 30): not free\n4 (-80 -80 30): no floor\n"
+            "4 (-80 -80 30): not reachable\n");
 }
 
 }  // namespace
