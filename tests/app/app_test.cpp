@@ -415,7 +415,7 @@ TEST_F(Editors, AFailedLoadIsReportedAndLeavesNoMapAndABlackView) {
                                    "Error: No File To Save"}));
 }
 
-TEST_F(Editors, TheSpawnPointEditorEditsTheSelectedSpawnPointAndTheEditsAreSaved) {
+TEST_F(Editors, TheSpawnPointEditorShowsAndEditsTheSelectedSpawnPoint) {
   TForm1& form = StartWith(RoomMap());
   EXPECT_EQ(Fields(), "-300.00 200.00 0.00 90.00");
   // A click shows the item even when it is already selected, after a text that did not apply.
@@ -428,24 +428,6 @@ TEST_F(Editors, TheSpawnPointEditorEditsTheSelectedSpawnPointAndTheEditsAreSaved
   EXPECT_TRUE(Holds(3, "\"origin\" \"100.4 -20 -5\"\n\"angles\" \"0 200 0\""));
   PickSpawnType(2);  // none of the type: nothing to show
   EXPECT_EQ(Fields(), "error error error error");
-  // Add and SetToCurrentPos take the camera's place and facing; Delete relinks the rest.
-  PickSpawnType(0);
-  form.CPosXEdit->SetText("50");
-  form.CPosAngleEdit->SetText("135");
-  form.AddClick();
-  PickSpawnPoint(1);
-  form.DeleteClick();
-  PickSpawnPoint(1);
-  form.CPosYEdit->SetText("-7");
-  form.SetToCurentPosClick();
-  EXPECT_EQ(Fields(), "50.00 -7.00 0.00 135.00");
-  Save("saved.bsp");
-  Load(Path("saved.bsp"));
-  EXPECT_EQ(Items(form.SpawnPointListBox),
-            (Lines{"01 (-300,200,0)", "02 (50,-7,0)", "03 (50,0,0)"}));
-  EXPECT_TRUE(Holds(2, "\"origin\" \"50 -7 0\"\n\"angles\" \"0 135 0\""));
-  EXPECT_TRUE(
-      Holds(kRoomEntities - 1, "\"angles\" \"0 135 0\"\n\"classname\" \"info_player_start\""));
 }
 
 TEST_F(Editors, TheSpacingCheckFollowsEveryEditAndTheWallCheckFindsWallsUntilTheNext) {
@@ -586,10 +568,17 @@ TEST_F(Editors, EveryEditUndoesToTheLoadedMapAndRedoesToTheEditedOne) {
   Type(form.SPosXEdit, "-260");
   Type(form.SPAngleEditY, "30");
   EXPECT_EQ(form.windowTitle().toStdString(), title + " *");
+  form.CPosXEdit->SetText("50");  // SetToCurrentPos and Add take the camera's place and facing
+  form.CPosAngleEdit->SetText("135");
   form.SetToCurentPosClick();
+  EXPECT_EQ(Fields(), "50.00 0.00 0.00 135.00");
   form.AddClick();
   PickSpawnPoint(0);
-  form.DeleteClick();
+  form.DeleteClick();  // the others move up
+  EXPECT_EQ(Items(form.SpawnPointListBox),
+            (Lines{"01 (50,0,0)", "02 (100,-20,37)", "03 (50,0,0)"}));
+  EXPECT_TRUE(
+      Holds(kRoomEntities - 1, "\"angles\" \"0 135 0\"\n\"classname\" \"info_player_start\""));
   ShowTab(1);  // the point editor moves a light and deletes the other
   PickEntityType(3);
   PickEntity(1);
@@ -627,6 +616,8 @@ TEST_F(Editors, EveryEditUndoesToTheLoadedMapAndRedoesToTheEditedOne) {
                     Qt::ControlModifier | (step % 2 ? Qt::NoModifier : Qt::ShiftModifier));
   EXPECT_EQ(Texts(), edited);
   EXPECT_EQ(Save("redone.bsp"), edited_file);
+  Load(Path("redone.bsp"));  // the edits were saved
+  EXPECT_EQ(Texts(), edited);
 }
 
 TEST_F(Editors, UnsavedChangesAreSavedDiscardedOrKeptAsTheUserAnswers) {
