@@ -137,7 +137,6 @@ class View : public ::testing::Test {
     form_->help = help_.get();
     form_->picker = picker_.get();
     form_->show();
-    EXPECT_TRUE(form_->view->HasContext());
     return *form_;
   }
   TForm1& StartWith(const Bytes& map) {  // and loads `map` with the load button

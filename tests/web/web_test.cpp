@@ -86,7 +86,7 @@ class LocalServer {
 
 // Message boxes are recorded. The program folder lies in a base folder of its own, where the
 // download-list check works. The help window's site is the local server.
-class WebTest : public ::testing::Test {
+class DownloadList : public ::testing::Test {
  protected:
   void SetUp() override {
     fs::create_directories(program_);
@@ -121,8 +121,7 @@ class WebTest : public ::testing::Test {
   LocalServer server_;
 };
 
-using DownloadList = WebTest;
-using HelpWindow = WebTest;
+using HelpWindow = DownloadList;
 
 // Each row from its own previous list. An empty list (kept as received) and a failed GET end in a
 // message and leave the previous list and the page alone.
@@ -198,11 +197,10 @@ TEST_F(DownloadList, ComparesEachListWithThePreviousOne) {
 // No site named in the old list (a folder in its place, no list, a blank line 0): nothing is
 // asked, said or written, and the help is the page beside the program.
 TEST_F(DownloadList, WithoutASiteNothingIsAskedAndTheHelpIsTheBundledPage) {
-  fs::create_directory(File("DownLoadList_old.txt"));
-  for (const std::string old_list : {"folder", "", "\nOne\n"}) {
-    if (old_list != "folder") fs::remove(File("DownLoadList_old.txt"));
-    if (!old_list.empty() && old_list != "folder")
-      WriteFile(File("DownLoadList_old.txt"), old_list);
+  for (const std::string old_list : {"", "\nOne\n", "folder"}) {
+    fs::remove(File("DownLoadList_old.txt"));
+    if (old_list == "folder") fs::create_directory(File("DownLoadList_old.txt"));
+    if (old_list.starts_with('\n')) WriteFile(File("DownLoadList_old.txt"), old_list);
     EXPECT_EQ(Check(), Messages{});
     EXPECT_EQ(help_base_url + " " + bundled_help_page, " " + program_ + "/help.html");
     EXPECT_FALSE(fs::exists(File("DownLoadList.txt")) || fs::exists(File("Mossgate.html")));
