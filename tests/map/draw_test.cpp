@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "map_test_util.h"
+#include "support/bsp_builder.h"
 
 namespace tarnwick::test {
 namespace {

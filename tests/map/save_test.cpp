@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <set>
 
-#include "map_test_util.h"
+#include "support/bsp_builder.h"
 
 namespace tarnwick::test {
 namespace {

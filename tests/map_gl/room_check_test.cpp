@@ -10,7 +10,7 @@
 #include "map_gl/gl_drawing.h"
 #include "map_gl/offscreen_gl.h"
 #include "map_gl/wall_cells.h"
-#include "map_test_util.h"
+#include "support/bsp_builder.h"
 #include "support/spawn_plan_check.h"
 
 namespace tarnwick::test {
