@@ -386,7 +386,6 @@ class Save : public ::testing::Test {
   Texts Saved(const std::string& name) const {
     return TextsOf(BSPFile(ReadFileBytes(Path(name)), config));
   }
-
   fs::path dir;
   Config config = TestConfig();
 };

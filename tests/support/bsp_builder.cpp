@@ -120,7 +120,6 @@ Bytes BspBuilder::Build() const {
     lumps[LUMP_MODELS].Text("", 32).I32(first).I32(count);  // origin, head nodes, leafs: zero
   }
   for (const auto& [lump, bytes] : raw_) lumps.at(lump).bytes = bytes;
-
   std::vector<int> order = order_;
   for (int k = 0; k < LUMP_COUNT; ++k)
     if (std::find(order.begin(), order.end(), k) == order.end()) order.push_back(k);
