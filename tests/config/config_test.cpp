@@ -14,8 +14,7 @@ namespace {
 // The longest field there may be.
 const std::string kLongest(799, 'n');
 
-// Lines 1-6 the spawn points, 7-15 the first group (its colour counts lines 8-11), 16-22 the
-// second group, whose colour stands on four lines.
+// Lines 1-6 the spawn points, 7-15 a group (its colour lines 8-11), 16-22 one of four colour lines.
 const std::string kSample =
     "3\n2\ninfo_player_start\nStart\ninfo_player_deathmatch\nDeathmatch\n"
     "2\n255,128,0,100\ntrue\n2\nfunc_door\nfunc_wall\n"

@@ -113,9 +113,8 @@ TEST_F(GcfReader, DamagedCachesFailCleanly) {
   ASSERT_EQ(looped.size(), s.room.size() + 3);
   EXPECT_EQ(looped.substr(128, 64), looped.substr(64, 64));
   EXPECT_TRUE(looped.ends_with("..."));
-  // Names must end inside the file: twin_a's is the last five bytes, "x.bsp" with no NUL after
-  // it, twin_b's the end of the file; bare's entry names an item past the directory. split's
-  // name is the tail of de_room's.
+  // Names must end inside the file: twin_a's is "x.bsp" at its end with no NUL, twin_b's the end;
+  // bare's entry names an item past the directory; split's name is the tail of de_room's.
   auto named = s.bytes;
   named.insert(named.end(), {'x', '.', 'b', 's', 'p'});
   const auto end = static_cast<uint32_t>(named.size() - s.layout.names);

@@ -1,6 +1,5 @@
-// The map model: loading and the damage it refuses; entity texts; spawn points and brush entities
-// kept linked through every change; the editing rules; imports and the edit history; saving; the
-// drawings.
+// The map model: loading, entity texts, the links kept through every change, the editing rules,
+// imports, the edit history, saving and the drawings.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -67,8 +66,7 @@ TEST(MapLoad, DamageFailsWithTheMessageOfTheFirstCheckThatFails) {
       EXPECT_EQ(LoadError(file), message(checked[i])) << kLumpNames[checked[j]];
     }
   }
-  // A lump of records that ends exactly at the end of the file fails, one byte before it loads;
-  // text has no records to run past the end. Cut anywhere, such a file loads or raises.
+  // Records ending the file fail, a byte earlier they load; text has none. Cut, it loads or raises.
   for (const Lump lump : {LUMP_VERTEXES, LUMP_ENTITIES}) {
     std::vector<int> order(LUMP_COUNT);
     std::iota(order.begin(), order.end(), 0);
@@ -177,9 +175,8 @@ TEST(Entity, WriteBackReplacesOnlyTheValuesThatChanged) {
   }
 }
 
-// The entities behind each type's spawn points, types ended by "|", blocked ones marked "*":
-// "1 2* 5 | 3 | | ". Each is of its type's class and, when it backs a spawn point of that type,
-// names that one.
+// The entities behind each type's spawn points, blocked ones marked: "1 2* 5 | 3 | | ". Each is
+// of its type's class and, when it backs a spawn point of that type, names that one.
 std::string Links(const BSPFile& map) {
   std::string links;
   for (int32_t t = 0; t < map.config.spawn_point_count(); ++t) {
@@ -195,10 +192,26 @@ std::string Links(const BSPFile& map) {
   return links;
 }
 
-// 0 world, 1-2 starts, 3 a deathmatch start, 4 a door (model 1), 5 a start, 6 a pendulum
-// (model 2, of no group), 7 a light.
+// The map: 0 world, 1-2 starts, 3 a deathmatch start, 4 a door (model 1), 5 a start, 6 a
+// pendulum (model 2, of no group), 7 a light. Saves go to a folder of the test's own.
 class MapModel : public ::testing::Test {
  protected:
+  void SetUp() override {
+    std::string name = (fs::temp_directory_path() / "tarnwick_save_XXXXXX").string();
+    ASSERT_NE(mkdtemp(name.data()), nullptr);
+    dir = name;
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  std::string Path(const std::string& name) const { return (dir / name).string(); }
+  std::set<std::string> Files() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename());
+    return names;
+  }
+  Texts Saved(const std::string& name) const {
+    return TextsOf(BSPFile(ReadFileBytes(Path(name)), config));
+  }
+  fs::path dir;
   Config config = TestConfig();
   BSPFile map{RoomBuilder(kWorld + Spawn("info_player_start", "10.4 20 30") +
                           "{\"classname\" \"info_player_start\" \"origin\" \"-50 -60 70\" "
@@ -357,8 +370,7 @@ TEST_F(MapModel, TypingInOneFieldIsOneStepTheSavedMarkFollowsAndTheLast100StepsA
   }
   EXPECT_EQ(TextsOf(map), steps.back());
   EXPECT_TRUE(history.IsSaved());
-  // New steps after an undo drop the steps after it, the saved one among them; of 105 new steps
-  // the last 100 can be undone.
+  // New steps after an undo drop those after it, the saved one too; the last 100 can be undone.
   history.Undo(map);
   for (int step = 1; step <= 105; ++step) edit(0, static_cast<float>(step), nullptr);
   EXPECT_FALSE(history.Redo(map));
@@ -369,28 +381,7 @@ TEST_F(MapModel, TypingInOneFieldIsOneStepTheSavedMarkFollowsAndTheLast100StepsA
   EXPECT_FALSE(history.IsSaved());
 }
 
-class Save : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::string name = (fs::temp_directory_path() / "tarnwick_save_XXXXXX").string();
-    ASSERT_NE(mkdtemp(name.data()), nullptr);
-    dir = name;
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  std::string Path(const std::string& name) const { return (dir / name).string(); }
-  std::set<std::string> Files() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename());
-    return names;
-  }
-  Texts Saved(const std::string& name) const {
-    return TextsOf(BSPFile(ReadFileBytes(Path(name)), config));
-  }
-  fs::path dir;
-  Config config = TestConfig();
-};
-
-TEST_F(Save, OnlyTheEntityLumpChangesAndTheLumpsBehindItMoveByItsChange) {
+TEST_F(MapModel, OnlyTheEntityLumpChangesAndTheLumpsBehindItMoveByItsChange) {
   const int lumps[] = {LUMP_PLANES, LUMP_VERTEXES, LUMP_ENTITIES, LUMP_VISIBILITY, LUMP_MODELS};
   // The order of the first lumps in the file (after the 124-byte header, before the other empty
   // lumps and one byte), and the offsets of `lumps` in a save of the map as loaded.
@@ -407,12 +398,11 @@ TEST_F(Save, OnlyTheEntityLumpChangesAndTheLumpsBehindItMoveByItsChange) {
     b.SetLump(LUMP_VERTEXES, Bytes(12, 'v'));
     b.SetEntities("{\"classname\" \"w\"}\n\n\n");  // 17 bytes of text, 3 between blocks
     b.SetOrder(order);
-    BSPFile map(b.Build(), config);
-    // Saved as loaded, the lump is the text and one zero byte: 2 bytes shorter. With one more
-    // block of 17 bytes it is 15 bytes longer.
+    BSPFile loaded(b.Build(), config);
+    // Saved as loaded, the lump is the text and a zero byte; then with one more block of 17.
     for (const int32_t grown : {0, 17}) {
-      if (grown) map.AddEntity("{\"classname\" \"x\"}");
-      map.SaveFile(Path("a.bsp"));
+      if (grown) loaded.AddEntity("{\"classname\" \"x\"}");
+      loaded.SaveFile(Path("a.bsp"));
       const Bytes file = ReadFileBytes(Path("a.bsp"));
       ASSERT_EQ(file.size(), 175u + grown);
       const std::string lump =
@@ -432,7 +422,7 @@ TEST_F(Save, OnlyTheEntityLumpChangesAndTheLumpsBehindItMoveByItsChange) {
   EXPECT_EQ(Files(), (std::set<std::string>{"a.bsp", "a.ent"}));
 }
 
-TEST_F(Save, UntouchedEntitiesAreSavedByteForByteThroughSymbolicLinksToTheFileAtTheirEnd) {
+TEST_F(MapModel, UntouchedEntitiesAreSavedByteForByteThroughSymbolicLinksToTheFileAtTheirEnd) {
   Texts texts = {
       "{\"classname\" \"worldspawn\"}",
       "{\n\"classname\" \"info_player_start\"\n\"origin\" \"136.3 -107.2 -125.1\"\n\"angles\" "
@@ -442,7 +432,7 @@ TEST_F(Save, UntouchedEntitiesAreSavedByteForByteThroughSymbolicLinksToTheFileAt
       "{\r\n\"classname\" \"info_target\"\r\n\"origin\" \"1.25 2 3\"\r\n}"};
   std::string lump;
   for (const std::string& text : texts) lump += text + "\r\n";
-  BSPFile map(RoomBuilder(lump).Build(), config);
+  BSPFile kept(RoomBuilder(lump).Build(), config);
   for (std::string& text : texts) std::erase(text, '\r');  // the texts keep no CR
   fs::create_directory(dir / "real");
   WriteFileBytes(Path("real/old.bsp"), {1});
@@ -450,9 +440,9 @@ TEST_F(Save, UntouchedEntitiesAreSavedByteForByteThroughSymbolicLinksToTheFileAt
   fs::create_symlink(dir / "hop.bsp", dir / "link.bsp");  // to a link
   fs::create_symlink("real/new.bsp", dir / "dangling.bsp");
   fs::create_symlink("loop.bsp", dir / "loop.bsp");
-  map.SaveFile(Path("link.bsp"));
-  map.SaveFile(Path("dangling.bsp"));
-  EXPECT_EQ(ErrorOf([&] { map.SaveFile(Path("loop.bsp")); }), "BSPFile::SaveFile (invalid file)");
+  kept.SaveFile(Path("link.bsp"));
+  kept.SaveFile(Path("dangling.bsp"));
+  EXPECT_EQ(ErrorOf([&] { kept.SaveFile(Path("loop.bsp")); }), "BSPFile::SaveFile (invalid file)");
   for (const char* link : {"hop.bsp", "link.bsp", "dangling.bsp", "loop.bsp"})
     EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
   EXPECT_EQ(Saved("real/old.bsp"), texts);
@@ -472,15 +462,12 @@ TEST(SideFile, ItsNameReplacesAThreeCharacterExtensionOrAddsOne) {
   for (const auto& [map, side] : cases) EXPECT_EQ(EntFileName(map), side);
 }
 
-// A save that fails leaves the user's files as they were and nothing beside them, says why, and
-// keeps the map, which saves once the obstacle is gone.
-TEST_F(Save, AFailedSaveLeavesTheFilesAsTheyWere) {
-  BSPFile map(RoomBuilder(kWorld + Spawn("info_player_start", "1.6 0 0")).Build(), config);
-  map.AddEntity(Spawn("info_player_deathmatch", "8 8 8"));
+// A failed save says why and leaves the files as they were, nothing beside them, and the map.
+TEST_F(MapModel, AFailedSaveLeavesTheFilesAsTheyWere) {
   map.SaveFile(Path("m.bsp"));  // the user's files: an earlier save with one more entity
   const Bytes old_map = ReadFileBytes(Path("m.bsp")), old_side = ReadFileBytes(Path("m.ent"));
-  const rlim_t size = old_map.size() - map.entities[2].text.size();  // of the saves to come
-  map.DeleteEntity(2);
+  const rlim_t size = old_map.size() - map.entities[7].text.size();  // of the saves to come
+  map.DeleteEntity(7);
   const Texts texts = TextsOf(map);
   const auto save = [&](const std::string& name) {
     return ErrorOf([&] { map.SaveFile(Path(name)); });
@@ -502,8 +489,7 @@ TEST_F(Save, AFailedSaveLeavesTheFilesAsTheyWere) {
     EXPECT_TRUE(untouched()) << limit;
   }
   signal(SIGXFSZ, handler);
-  // A folder of the map's name, a path through a file, a name that leaves no room for the
-  // temporary name beside it.
+  // A folder of the map's name, a path through a file, no room for a temporary name beside it.
   fs::create_directory(dir / "maps.bsp");
   const std::string long_name(NAME_MAX - 2, 'n');
   WriteFileBytes(Path(long_name), {1, 2, 3});

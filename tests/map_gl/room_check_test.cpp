@@ -31,15 +31,13 @@ Bytes Rooms(const std::vector<std::pair<V3, V3>>& boxes, const std::string& enti
   return b.Build();
 }
 
-// A room from -`half` to `half` around the origin, floor at z = 0, and a second room behind its
-// x = `half` wall.
+// A room from -`half` to `half`, floor at z = 0, and a second room behind its x = `half` wall.
 Bytes TwoRooms(float half, const std::string& entities) {
   return Rooms({{{-half, -half, 0}, {half, half, 128}}, {{half + 16, -half, 0}, {400, half, 128}}},
                entities);
 }
 
-// Over a drop: a ledge along the x = -256 wall with its top at z = 0, the underside of a beam 20
-// below that, and two narrow floors 36 and 40 below it.
+// Over a drop: a ledge with its top at z = 0, a beam's underside at -20, floors at -36 and -40.
 void Ledge(BspBuilder& b) {
   b.AddBox({-256, -64, -512}, {-128, 64, 0}, false);
   b.AddRect({-64, -64, -20}, {-32, 64, -20}, {0, 0, -1});
@@ -87,8 +85,7 @@ TEST_F(RoomCheck, SpawnPointsAndWallsBlockWithinTheCube) {
            Spawn("info_player_deathmatch", "50 0 64"));
   EXPECT_EQ(Check(map, 90), (Marks{1, 0, 1}));
   EXPECT_EQ(Check(map, 40), (Marks{0, 0, 0}));
-  // The camera's check counts the spawn points of every type, and no walls: the wall at y = 256
-  // lies 26 from the second spot.
+  // The camera's check counts spawn points of every type, no walls: y = 256 is 26 from the second.
   SpawnPoint camera;
   for (const auto& [y, blocked] : {std::pair{0.f, 1u}, {230.f, 0u}}) {
     camera.origin = {100, y, 64};
@@ -96,8 +93,8 @@ TEST_F(RoomCheck, SpawnPointsAndWallsBlockWithinTheCube) {
     map.CheckSpawnPoint(pass, camera, 90);
     EXPECT_EQ(camera.blocked, blocked);
   }
-  // The wall at y = 256 is 56 from a lone spawn point; the floor and ceiling are 96 away. Walls
-  // count only through the lists passed.
+  // The wall at y = 256 is 56 away, floor and ceiling 96; walls count only through the lists
+  // passed.
   BSPFile lone = Room(Spawn("info_player_start", "0 200 96"));
   EXPECT_EQ(Check(lone, 120), Marks{0});
   EXPECT_EQ(Check(lone, 120, 'a'), Marks{1});
@@ -114,8 +111,7 @@ TEST_F(RoomCheck, TestVolumeIsTheDrawnCubeAtEveryYaw) {
     const float oy = side * y;
     BSPFile map(Rooms({{{x - 0.5f, oy - 0.5f, 0}, {x + 0.5f, oy + 0.5f, 1}}}, kTurned), config);
     EXPECT_EQ(Check(map, 90, 'a'), Marks{blocked});
-    // Turned and unturned spawn points see each other alike: the cube of side 90 from
-    // (15, 60) to (105, 150) holds the turned cube's corner, and no point of the mirrored one.
+    // Turned and unturned see each other alike: (15, 60)-(105, 150) holds the turned cube's corner.
     BSPFile two =
         Room(kTurned + Spawn("info_player_start", "60 " + std::to_string(side * 105) + " 0"));
     EXPECT_EQ(Check(two, 90), (Marks{blocked, blocked}));
@@ -176,8 +172,7 @@ TEST_F(RoomCheck, PlannerFillsOnlyPlacesThatKeepEveryRule) {
            Block({{"classname", "info_player_start"}, {"origin", "64 40 36"}, {"angle", "20"}}))
            .Build(),
        0, 8, 0, "80 -24, 128 56, 48 104, 144 -8, -16 88, 112 120, 32 -88, "},
-      // The start's cube leaves room only along the walls; nearest first, then row by row. The
-      // second room lies within reach, behind the wall.
+      // Room only along the walls; nearest first, then row by row; the second room is not reached.
       {"a small room", TwoRooms(100, start), 0, 10, 1,
        "0 -80, -80 0, 80 0, 0 80, -80 -80, 80 -80, -80 80, 80 80, "},
       // The places beside the start's cube lie 6 units into the walls.

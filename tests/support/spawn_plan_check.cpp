@@ -1,5 +1,5 @@
 // Each rule is one selection pass whose view volume is the box the rule keeps clear or needs a
-// floor in, with the walls drawn as the wall check draws them.
+// floor in.
 #include "support/spawn_plan_check.h"
 
 #include <GL/gl.h>
@@ -52,8 +52,7 @@ std::array<GLuint, 2> Compile(BSPFile& map, GLDrawing&& drawing) {
   return {lists, lists + 1};
 }
 
-// Whether anything `lists` draw comes into the box of half sizes `half` around the map point
-// `centre`, turned by `degrees` about the vertical as the spacing check turns a cube.
+// Whether `lists` draw into the box of half sizes `half` around `centre`, turned by `degrees`.
 bool Hits(const std::array<GLuint, 2>& lists, std::array<float, 3> centre, float degrees,
           std::array<float, 3> half) {
   static std::array<GLuint, 64> buffer;
