@@ -2,21 +2,19 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
-#include <sstream>
 
-#include "base/error.h"
+#include "base/read_file.h"
 #include "config/settings.h"
+#include "support/bsp_builder.h"
 
-namespace tarnwick {
+namespace tarnwick::test {
 namespace {
 
 // The longest field there may be.
 const std::string kLongest(799, 'n');
 
-// Lines 1-6 the spawn points, 7-15 the first group (its colour counts lines 8-11), 16-22 the
-// second group, whose colour stands on four lines.
+// Lines 1-6 the spawn points, 7-15 a group (its colour lines 8-11), 16-22 one of four colour lines.
 const std::string kSample =
     "3\n2\ninfo_player_start\nStart\ninfo_player_deathmatch\nDeathmatch\n"
     "2\n255,128,0,100\ntrue\n2\nfunc_door\nfunc_wall\n"
@@ -43,12 +41,8 @@ std::string Dump(const Config& config) {
 // The message of the error reading `text` raises, or else the tables read, as Dump gives them.
 std::string Read(const std::string& text) {
   Config config;
-  try {
-    config.Read(text);
-  } catch (const Error& e) {
-    return e.what();
-  }
-  return Dump(config);
+  const std::string error = ErrorOf([&] { config.Read(text); });
+  return error.empty() ? Dump(config) : error;
 }
 
 TEST(ConfigRead, ReadsTypesAndGroupsInFileOrder) {
@@ -125,9 +119,7 @@ TEST(SettingsFile, HoldsNumbersLittleEndianThenTwoZeroEndedPaths) {
   const Settings sample{{-1, INT32_MIN, INT32_MAX, 7, 0x12345678}, 21, "/m\xe9.bsp", "C:\\e.fgd"};
   EXPECT_FALSE(ReadSettings(path + ".none"));
   ASSERT_TRUE(WriteSettings(path, sample));
-  std::ostringstream bytes;
-  bytes << std::ifstream(path, std::ios::binary).rdbuf();
-  EXPECT_EQ(bytes.str(),
+  EXPECT_EQ(AsText(ReadFileBytes(path)),
             std::string("\xff\xff\xff\xff\0\0\0\x80\xff\xff\xff\x7f\7\0\0\0\x78\x56\x34\x12", 20) +
                 std::string(64, '\0') + "/m\xe9.bsp" + '\0' + "C:\\e.fgd" + '\0');
   EXPECT_EQ(ReadSettings(path)->numbers, sample.numbers);
@@ -136,4 +128,4 @@ TEST(SettingsFile, HoldsNumbersLittleEndianThenTwoZeroEndedPaths) {
 }
 
 }  // namespace
-}  // namespace tarnwick
+}  // namespace tarnwick::test

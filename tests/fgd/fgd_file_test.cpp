@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "base/error.h"
+#include "support/bsp_builder.h"
 
-namespace tarnwick {
+namespace tarnwick::test {
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -66,13 +66,8 @@ TEST(FGDFile, ListsFindsAndShowsDefinitionsInFileOrder) {
   EXPECT_EQ(read("// only a comment\n@include \"base.fgd\"\n").ListEntitys(),
             (Lines{"No entitys found in the FGD"}));
   std::filesystem::remove(path);
-  try {
-    FGDFile missing(path);
-    ADD_FAILURE();
-  } catch (const Error& e) {
-    EXPECT_STREQ(e.what(), "FGDFile::FGDFile (Could Not Open File)");
-  }
+  EXPECT_EQ(ErrorOf([&] { FGDFile missing(path); }), "FGDFile::FGDFile (Could Not Open File)");
 }
 
 }  // namespace
-}  // namespace tarnwick
+}  // namespace tarnwick::test

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "base/error.h"
 #include "support/bsp_builder.h"
 #include "support/gcf_writer.h"
 
@@ -21,7 +20,6 @@ Bytes Changed(Bytes bytes, const std::vector<std::pair<uint64_t, uint32_t>>& wor
 class GcfReader : public ::testing::Test {
  protected:
   void TearDown() override { std::filesystem::remove(path_); }
-
   // "closed" when `bytes` do not open; else what extracting block entry `entry` gives.
   std::string Outcome(const Bytes& bytes, int32_t entry = 0) {
     WriteFileBytes(path_, bytes);
@@ -36,7 +34,6 @@ class GcfReader : public ::testing::Test {
       return e.what();
     }
   }
-
   GCF gcf_;
   std::string path_ = ::testing::TempDir() + "gcf_test_" +
                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".gcf";
@@ -52,7 +49,6 @@ struct Sample {
     bytes = writer.Build(&layout);
   }
   int32_t First(uint32_t item) const { return static_cast<int32_t>(layout.first_entry[item]); }
-
   GcfWriter writer{64};
   uint32_t maps = writer.AddFolder("maps"), sound = writer.AddFolder("sound");
   Bytes room = ReadFileBytes(TARNWICK_DATA_DIR "/sample.bsp");
@@ -117,10 +113,8 @@ TEST_F(GcfReader, DamagedCachesFailCleanly) {
   ASSERT_EQ(looped.size(), s.room.size() + 3);
   EXPECT_EQ(looped.substr(128, 64), looped.substr(64, 64));
   EXPECT_TRUE(looped.ends_with("..."));
-
-  // Names must end inside the file: twin_a's is the last five bytes, "x.bsp" with no NUL after
-  // it, twin_b's the end of the file; bare's entry names an item past the directory. split's
-  // name is the tail of de_room's.
+  // Names must end inside the file: twin_a's is "x.bsp" at its end with no NUL, twin_b's the end;
+  // bare's entry names an item past the directory; split's name is the tail of de_room's.
   auto named = s.bytes;
   named.insert(named.end(), {'x', '.', 'b', 's', 'p'});
   const auto end = static_cast<uint32_t>(named.size() - s.layout.names);

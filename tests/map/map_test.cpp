@@ -1,25 +1,32 @@
-// The map model: loading and the damage it refuses, in the order it checks; entity texts; spawn
-// points and brush entities kept linked through every change; the editing rules; the imports and
-// the edit history that replace all the entities.
+// The map model: loading, entity texts, the links kept through every change, the editing rules,
+// imports, the edit history, saving and the drawings.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <numeric>
+#include <regex>
+#include <set>
 
 #include "map/edit_history.h"
 #include "map/editing.h"
-#include "map_test_util.h"
+#include "support/bsp_builder.h"
 
 namespace tarnwick::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 using Floats = std::array<float, 3>;
 using Ints = std::vector<int32_t>;
 using Texts = std::vector<std::string>;
 
 std::string LoadError(const Bytes& file) {
-  const Config config = TestConfig();
-  return ErrorOf([&] { BSPFile map(file, config); });
+  return ErrorOf([&] { BSPFile(file, TestConfig()); });
 }
 
 TEST(MapLoad, DamageFailsWithTheMessageOfTheFirstCheckThatFails) {
@@ -32,7 +39,7 @@ TEST(MapLoad, DamageFailsWithTheMessageOfTheFirstCheckThatFails) {
                ? std::string("BSPFile::BSPFile (lightmap lumpsize to big)")
                : "BSPFile::BSPFile (" + std::string(kLumpNames[lump]) + " size check)";
   };
-  // The room with whole records in every lump the loader checks, and two textures.
+  // Whole records in every lump the loader checks, and two textures.
   BspBuilder builder = RoomBuilder(kWorld + Spawn("info_player_start", "1 2 3"));
   for (const auto& [lump, size] : {std::pair{LUMP_LEAFS, 56},
                                    {LUMP_MARKSURFACES, 12},
@@ -59,8 +66,7 @@ TEST(MapLoad, DamageFailsWithTheMessageOfTheFirstCheckThatFails) {
       EXPECT_EQ(LoadError(file), message(checked[i])) << kLumpNames[checked[j]];
     }
   }
-  // A lump of records that ends exactly at the end of the file fails, one byte before it loads;
-  // text has no records to run past the end. Cut anywhere, such a file loads or raises.
+  // Records ending the file fail, a byte earlier they load; text has none. Cut, it loads or raises.
   for (const Lump lump : {LUMP_VERTEXES, LUMP_ENTITIES}) {
     std::vector<int> order(LUMP_COUNT);
     std::iota(order.begin(), order.end(), 0);
@@ -73,10 +79,10 @@ TEST(MapLoad, DamageFailsWithTheMessageOfTheFirstCheckThatFails) {
     for (size_t n = 0; n < file.size(); ++n) LoadError(Bytes(file.begin(), file.begin() + n));
   }
   // A texture directory that reaches outside its lump leaves the map without textures.
-  const LumpPlace textures = GetLump(good, LUMP_TEXTURES);
-  for (const auto& [at, value] : {std::pair{0, 0x7fffffff}, {0, -1}, {8, textures.size - 8}}) {
+  const auto [textures, size] = GetLump(good, LUMP_TEXTURES);
+  for (const auto& [at, value] : {std::pair{0, 0x7fffffff}, {0, -1}, {8, size - 8}}) {
     Bytes file = good;
-    SetI32(file, textures.offset + at, value);
+    SetI32(file, textures + at, value);
     EXPECT_TRUE(BSPFile(file, TestConfig()).textures.empty()) << at << " " << value;
   }
 }
@@ -169,9 +175,8 @@ TEST(Entity, WriteBackReplacesOnlyTheValuesThatChanged) {
   }
 }
 
-// The entities behind each type's spawn points, types ended by "|", blocked ones marked "*":
-// "1 2* 5 | 3 | | ". Each is of its type's class and, when it backs a spawn point of that type,
-// names that one.
+// The entities behind each type's spawn points, blocked ones marked: "1 2* 5 | 3 | | ". Each is
+// of its type's class and, when it backs a spawn point of that type, names that one.
 std::string Links(const BSPFile& map) {
   std::string links;
   for (int32_t t = 0; t < map.config.spawn_point_count(); ++t) {
@@ -187,10 +192,26 @@ std::string Links(const BSPFile& map) {
   return links;
 }
 
-// 0 world, 1-2 starts, 3 a deathmatch start, 4 a door (model 1), 5 a start, 6 a pendulum
-// (model 2, of no group), 7 a light.
+// The map: 0 world, 1-2 starts, 3 a deathmatch start, 4 a door (model 1), 5 a start, 6 a
+// pendulum (model 2, of no group), 7 a light. Saves go to a folder of the test's own.
 class MapModel : public ::testing::Test {
  protected:
+  void SetUp() override {
+    std::string name = (fs::temp_directory_path() / "tarnwick_save_XXXXXX").string();
+    ASSERT_NE(mkdtemp(name.data()), nullptr);
+    dir = name;
+  }
+  void TearDown() override { fs::remove_all(dir); }
+  std::string Path(const std::string& name) const { return (dir / name).string(); }
+  std::set<std::string> Files() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir)) names.insert(entry.path().filename());
+    return names;
+  }
+  Texts Saved(const std::string& name) const {
+    return TextsOf(BSPFile(ReadFileBytes(Path(name)), config));
+  }
+  fs::path dir;
   Config config = TestConfig();
   BSPFile map{RoomBuilder(kWorld + Spawn("info_player_start", "10.4 20 30") +
                           "{\"classname\" \"info_player_start\" \"origin\" \"-50 -60 70\" "
@@ -240,6 +261,12 @@ TEST_F(MapModel, EntityChangesKeepTheLinksAndMarksOrChangeNothing) {
       // The game takes the first entity for the world.
       {[&] { map.DeleteEntity(0); },
        "BSPFile::DeleteEntity (worldspawn must stay the first entity)"},
+      // An import that does not read as entities, early or late.
+      {[&] { map.ImportEntities(Spawn("light", "0 0 0") + kWorld); },
+       "BSPFile::ImportEntities (worldspawn must be the first entity)"},
+      {[&] { map.ImportEntities(kWorld + "{\"classname\" \"light\""); },
+       "BSPFile::BSPFile (error counting entitys)"},
+      {[&] { map.ImportEntities(kWorld + "{\"classname\" \"info_player_start\"}"); }, no_origin},
   };
   for (const auto& [change, message] : failures) {
     EXPECT_EQ(ErrorOf(change), message);
@@ -305,27 +332,14 @@ TEST_F(MapModel, EditingRulesMoveTurnListAndFind) {
   EXPECT_EQ(map.entities[3].text, unturned);
 }
 
-TEST_F(MapModel, ASavedLumpImportsBackAndOneThatDoesNotReadAsEntitiesChangesNothing) {
+TEST_F(MapModel, ASavedLumpImportsBack) {
   AddSpawnPointAt(map, 1, {4, 5, 6}, 90);
   const Texts texts = TextsOf(map);
-  std::string lump = map.EntityLump();  // as the side file holds it, with its zero byte
-  for (size_t at = 0; (at = lump.find('\n', at)) != std::string::npos; at += 2) {
-    lump.insert(at, "\r");  // and with CR LF line ends
-  }
+  // As the side file holds it, with its zero byte, and with CR LF line ends.
+  const std::string lump = std::regex_replace(map.EntityLump(), std::regex("\n"), "\r\n");
   BSPFile other(RoomBuilder(kWorld).Build(), config);
   other.ImportEntities(lump);
   EXPECT_EQ(TextsOf(other), texts);
-  const std::pair<std::string, std::string> refused[] = {
-      {Spawn("light", "0 0 0") + kWorld,
-       "BSPFile::ImportEntities (worldspawn must be the first entity)"},
-      {kWorld + "{\"classname\" \"light\"", "BSPFile::BSPFile (error counting entitys)"},
-      {kWorld + "{\"origin\" \"1 2 3\"}", "Entity::Read (entity dose not contain a class_name)"},
-      {kWorld + "{\"classname\" \"info_player_start\"}",
-       "SpawnPoint::Read (No origin in entity (info_player_start)"}};
-  for (const auto& [text, error] : refused) {
-    EXPECT_EQ(ErrorOf([&] { other.ImportEntities(text); }), error) << text;
-    EXPECT_EQ(TextsOf(other), texts);
-  }
 }
 
 TEST_F(MapModel, TypingInOneFieldIsOneStepTheSavedMarkFollowsAndTheLast100StepsAreKept) {
@@ -356,8 +370,7 @@ TEST_F(MapModel, TypingInOneFieldIsOneStepTheSavedMarkFollowsAndTheLast100StepsA
   }
   EXPECT_EQ(TextsOf(map), steps.back());
   EXPECT_TRUE(history.IsSaved());
-  // New steps after an undo drop the steps after it, the saved one among them; of 105 new steps
-  // the last 100 can be undone.
+  // New steps after an undo drop those after it, the saved one too; the last 100 can be undone.
   history.Undo(map);
   for (int step = 1; step <= 105; ++step) edit(0, static_cast<float>(step), nullptr);
   EXPECT_FALSE(history.Redo(map));
@@ -366,6 +379,231 @@ TEST_F(MapModel, TypingInOneFieldIsOneStepTheSavedMarkFollowsAndTheLast100StepsA
   EXPECT_EQ(undone, 100);
   EXPECT_EQ(map.entities[1].origin[0], 5);
   EXPECT_FALSE(history.IsSaved());
+}
+
+TEST_F(MapModel, OnlyTheEntityLumpChangesAndTheLumpsBehindItMoveByItsChange) {
+  const int lumps[] = {LUMP_PLANES, LUMP_VERTEXES, LUMP_ENTITIES, LUMP_VISIBILITY, LUMP_MODELS};
+  // The order of the first lumps in the file (after the 124-byte header, before the other empty
+  // lumps and one byte), and the offsets of `lumps` in a save of the map as loaded.
+  const std::pair<std::vector<int>, std::array<int32_t, 5>> cases[] = {
+      {{LUMP_ENTITIES, LUMP_PLANES, LUMP_VERTEXES}, {142, 162, 124, 174, 174}},
+      {{LUMP_PLANES, LUMP_ENTITIES, LUMP_VERTEXES}, {124, 162, 144, 174, 174}},
+      {{LUMP_PLANES, LUMP_VERTEXES, LUMP_ENTITIES}, {124, 144, 156, 174, 174}},
+      // An empty lump at the entity lump's offset stays there.
+      {{LUMP_PLANES, LUMP_VISIBILITY, LUMP_ENTITIES, LUMP_VERTEXES}, {124, 162, 144, 144, 174}},
+  };
+  for (const auto& [order, offsets] : cases) {
+    BspBuilder b;
+    b.SetLump(LUMP_PLANES, Bytes(20, 'p'));  // one record
+    b.SetLump(LUMP_VERTEXES, Bytes(12, 'v'));
+    b.SetEntities("{\"classname\" \"w\"}\n\n\n");  // 17 bytes of text, 3 between blocks
+    b.SetOrder(order);
+    BSPFile loaded(b.Build(), config);
+    // Saved as loaded, the lump is the text and a zero byte; then with one more block of 17.
+    for (const int32_t grown : {0, 17}) {
+      if (grown) loaded.AddEntity("{\"classname\" \"x\"}");
+      loaded.SaveFile(Path("a.bsp"));
+      const Bytes file = ReadFileBytes(Path("a.bsp"));
+      ASSERT_EQ(file.size(), 175u + grown);
+      const std::string lump =
+          "{\"classname\" \"w\"}" + std::string(grown ? "{\"classname\" \"x\"}" : "") + '\0';
+      const Bytes contents[] = {
+          Bytes(20, 'p'), Bytes(12, 'v'), Bytes(lump.begin(), lump.end()), {}, {}};
+      for (size_t k = 0; k < std::size(lumps); ++k) {
+        const auto [offset, size] = GetLump(file, lumps[k]);
+        EXPECT_EQ(offset, offsets[k] + (offsets[k] > offsets[2] ? grown : 0))
+            << kLumpNames[lumps[k]];
+        EXPECT_EQ(Bytes(file.begin() + offset, file.begin() + offset + size), contents[k]);
+      }
+      EXPECT_EQ(ReadFileBytes(Path("a.ent")), contents[2]);
+      EXPECT_EQ(file.back(), 0);
+    }
+  }
+  EXPECT_EQ(Files(), (std::set<std::string>{"a.bsp", "a.ent"}));
+}
+
+TEST_F(MapModel, UntouchedEntitiesAreSavedByteForByteThroughSymbolicLinksToTheFileAtTheirEnd) {
+  Texts texts = {
+      "{\"classname\" \"worldspawn\"}",
+      "{\n\"classname\" \"info_player_start\"\n\"origin\" \"136.3 -107.2 -125.1\"\n\"angles\" "
+      "\"0 90.50 0\"\n}",
+      "{\"classname\" \"light\" \"origin\" \"-0 0.0 -0.5\" \"angle\" \"-0\"}",
+      "{\n\t\"classname\"\t\"info_player_deathmatch\"\n\t\"origin\"\t\"1.5 2 3\"\n}",
+      "{\r\n\"classname\" \"info_target\"\r\n\"origin\" \"1.25 2 3\"\r\n}"};
+  std::string lump;
+  for (const std::string& text : texts) lump += text + "\r\n";
+  BSPFile kept(RoomBuilder(lump).Build(), config);
+  for (std::string& text : texts) std::erase(text, '\r');  // the texts keep no CR
+  fs::create_directory(dir / "real");
+  WriteFileBytes(Path("real/old.bsp"), {1});
+  fs::create_symlink("real/old.bsp", dir / "hop.bsp");    // relative, to a file
+  fs::create_symlink(dir / "hop.bsp", dir / "link.bsp");  // to a link
+  fs::create_symlink("real/new.bsp", dir / "dangling.bsp");
+  fs::create_symlink("loop.bsp", dir / "loop.bsp");
+  kept.SaveFile(Path("link.bsp"));
+  kept.SaveFile(Path("dangling.bsp"));
+  EXPECT_EQ(ErrorOf([&] { kept.SaveFile(Path("loop.bsp")); }), "BSPFile::SaveFile (invalid file)");
+  for (const char* link : {"hop.bsp", "link.bsp", "dangling.bsp", "loop.bsp"})
+    EXPECT_TRUE(fs::is_symlink(dir / link)) << link;
+  EXPECT_EQ(Saved("real/old.bsp"), texts);
+  EXPECT_EQ(ReadFileBytes(Path("real/new.bsp")), ReadFileBytes(Path("real/old.bsp")));
+  EXPECT_EQ(Files(), (std::set<std::string>{"real", "hop.bsp", "link.bsp", "link.ent",
+                                            "dangling.bsp", "dangling.ent", "loop.bsp"}));
+}
+
+TEST(SideFile, ItsNameReplacesAThreeCharacterExtensionOrAddsOne) {
+  const char* cases[][2] = {{"maps/de_room.bsp", "maps/de_room.ent"},
+                            {"a.BSP", "a.ent"},
+                            {"maps/room", "maps/room.ent"},
+                            {"ab", "ab.ent"},
+                            {"room.bspx", "room.bspx.ent"},
+                            {"maps.d/x", "maps.d/x.ent"},
+                            {"room.ent", "room.ent.ent"}};
+  for (const auto& [map, side] : cases) EXPECT_EQ(EntFileName(map), side);
+}
+
+// A failed save says why and leaves the files as they were, nothing beside them, and the map.
+TEST_F(MapModel, AFailedSaveLeavesTheFilesAsTheyWere) {
+  map.SaveFile(Path("m.bsp"));  // the user's files: an earlier save with one more entity
+  const Bytes old_map = ReadFileBytes(Path("m.bsp")), old_side = ReadFileBytes(Path("m.ent"));
+  const rlim_t size = old_map.size() - map.entities[7].text.size();  // of the saves to come
+  map.DeleteEntity(7);
+  const Texts texts = TextsOf(map);
+  const auto save = [&](const std::string& name) {
+    return ErrorOf([&] { map.SaveFile(Path(name)); });
+  };
+  const auto untouched = [&] {
+    return ReadFileBytes(Path("m.bsp")) == old_map && ReadFileBytes(Path("m.ent")) == old_side &&
+           TextsOf(map) == texts;
+  };
+  // Cut short by a limit on the file size: nothing, inside the header, half-way, a byte short.
+  const auto handler = signal(SIGXFSZ, SIG_IGN);
+  rlimit unlimited{};
+  getrlimit(RLIMIT_FSIZE, &unlimited);
+  for (const rlim_t limit : {rlim_t{0}, rlim_t{100}, size / 2, size - 1}) {
+    const rlimit small{limit, unlimited.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const std::string error = save("m.bsp");
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+    EXPECT_EQ(error, "BSPFile::SaveFile (write file incompleat)") << limit;
+    EXPECT_TRUE(untouched()) << limit;
+  }
+  signal(SIGXFSZ, handler);
+  // A folder of the map's name, a path through a file, no room for a temporary name beside it.
+  fs::create_directory(dir / "maps.bsp");
+  const std::string long_name(NAME_MAX - 2, 'n');
+  WriteFileBytes(Path(long_name), {1, 2, 3});
+  for (const std::string& name : {std::string("maps.bsp"), std::string("m.bsp/x.bsp"), long_name})
+    EXPECT_EQ(save(name), "BSPFile::SaveFile (invalid file)") << name;
+  EXPECT_EQ(ReadFileBytes(Path(long_name)), (Bytes{1, 2, 3}));
+  EXPECT_TRUE(untouched());
+  EXPECT_EQ(Files(), (std::set<std::string>{"m.bsp", "m.ent", "maps.bsp", long_name}));
+  // A folder in the side file's place: the map is saved whole, the side file not.
+  fs::remove(dir / "m.ent");
+  fs::create_directory(dir / "m.ent");
+  EXPECT_EQ(save("m.bsp"), "BSPFile::SaveFile (could not write ent file)");
+  EXPECT_EQ(Saved("m.bsp"), texts);
+  EXPECT_TRUE(fs::is_empty(dir / "m.ent"));
+}
+
+// Records the calls that carry numbers: "Vertex 1 -2 -3; ".
+struct Recorder : Drawing {
+  void Call(const char* name, std::initializer_list<float> args) {
+    out += name;
+    for (const float a : args) {
+      char number[32];
+      std::snprintf(number, sizeof number, " %g", double(a + 0.0f));  // -0 reads as 0
+      out += number;
+    }
+    out += "; ";
+  }
+  void Begin(Primitive p) override { out += "Begin" + std::to_string(int(p)) + "; "; }
+  void End() override { out += "End; "; }
+  void Vertex(float x, float y, float z) override { Call("Vertex", {x, y, z}); }
+  void Normal(float x, float y, float z) override { Call("Normal", {x, y, z}); }
+  void Color(uint8_t r, uint8_t g, uint8_t b, uint8_t a) override {
+    Call("Color", {float(r), float(g), float(b), float(a)});
+  }
+  void PushMatrix() override { out += "Push; "; }
+  void PopMatrix() override { out += "Pop; "; }
+  void Translate(float x, float y, float z) override { Call("Translate", {x, y, z}); }
+  void Rotate(float d, float x, float y, float z) override { Call("Rotate", {d, x, y, z}); }
+  void CallList(uint32_t list) override { Call("CallList", {float(list)}); }
+  std::string out;
+};
+
+template <class Draw>
+std::string Drawn(Draw draw) {
+  Recorder recorder;
+  draw(recorder);
+  return recorder.out;
+}
+
+TEST(Draw, FacesAtTheirEntitysOriginInTheirGroupsColour) {
+  // A square on z = 3 that looks up, then one-triangle models: a door (solid group) moved by its
+  // origin, an illusionary brush (non-solid group), and a brush of no group whose face looks down.
+  BspBuilder b;
+  b.AddFace({{1, 2, 3}, {1, 6, 3}, {5, 6, 3}});
+  for (const float x : {0.f, 16.f, 32.f}) {
+    b.AddModel();
+    x == 32 ? b.AddFace({{x + 8, 8, 8}, {x, 8, 8}, {x, 0, 8}})
+            : b.AddFace({{x, 0, 8}, {x, 8, 8}, {x + 8, 8, 8}});
+  }
+  b.AddModel();
+  b.SetEntities(kWorld +
+                Block({{"classname", "func_door"}, {"model", "*1"}, {"origin", "10 20 30"}}) +
+                Block({{"classname", "func_illusionary"}, {"model", "*2"}}) +
+                Block({{"classname", "func_plain"}, {"model", "*3"}}));
+  Config config = TestConfig();
+  const BSPFile map(b.Build(), config);
+  const std::string white = "Color 255 255 255 255; ";
+  const std::string world = "Vertex 1 2 3; Vertex 1 6 3; Vertex 5 6 3; ";
+  const std::string door = "Vertex 0 0 8; Vertex 0 8 8; Vertex 8 8 8; ";
+  EXPECT_EQ(Drawn([&](Drawing& d) { map.DrawDots(d); }).substr(0, 50), "Begin0; " + world);
+  EXPECT_TRUE(Drawn([&](Drawing& d) { map.DrawLines(d, true); })
+                  .starts_with(white +
+                               "Begin1; Vertex 1 2 3; Vertex 1 6 3; Vertex 1 6 3; Vertex 5 6 3; "
+                               "Vertex 5 6 3; Vertex 1 2 3; End; Color 255 128 0 160; Push; "
+                               "Translate 10 20 30; Begin1; Vertex 0 0 8; Vertex 0 8 8;"));
+  // The filled world holds the world and the brush of no group, never a listed one; the normal
+  // is the plane's, turned round for a face that looks against it.
+  EXPECT_EQ(
+      Drawn([&](Drawing& d) { map.DrawPolys(d); }),
+      white + "Normal 0 0 1; Begin2; " + world + "End; " + white +
+          "Push; Normal 0 0 -1; Begin2; Vertex 40 8 8; Vertex 32 8 8; Vertex 32 0 8; End; Pop; ");
+  EXPECT_EQ(Drawn([&](Drawing& d) { map.DrawEntFaces(d, true); }),
+            "Color 255 128 0 160; Push; Translate 10 20 30; Begin2; " + door + "End; Pop; ");
+  EXPECT_EQ(Drawn([&](Drawing& d) { map.DrawEntFaces(d, false); }).substr(0, 23),
+            "Color 0 0 0 0; Push; Be");
+  // A model is drawn where its vertices lie, whatever entity owns it.
+  EXPECT_EQ(Drawn([&](Drawing& d) { map.DrawModel(d, 1); }),
+            "Push; Begin2; " + door + "End; Pop; ");
+  config.entitys.pop_back();  // a listed entity whose group has gone stops the group drawings
+  EXPECT_EQ(ErrorOf([&] { Drawn([&](Drawing& d) { map.DrawEntFaces(d, false); }); }),
+            "BSPFile::DrawEntFaces (could not find entity)");
+}
+
+TEST(Draw, TheSpawnPointsCubeTurnedByItsYaw) {
+  SpawnPoint sp;
+  sp.origin = {100, 200, 300};
+  sp.angles = {0, 0, 30};
+  // The cube's corners: 0-3 round the square at z = -10, 4-7 round the one at +10.
+  const char* corner[] = {"10 -10 -10", "-10 -10 -10", "-10 10 -10", "10 10 -10",
+                          "10 -10 10",  "-10 -10 10",  "-10 10 10",  "10 10 10"};
+  const auto vertices = [&](const std::string& corners) {
+    std::string out;
+    for (const char k : corners) out += "Vertex " + std::string(corner[k - '0']) + "; ";
+    return out;
+  };
+  const std::string placed = "Push; Translate 100 200 300; Rotate 30 0 0 1; ";
+  // Wires: round each square, the edges between them, and an arrow along +x.
+  EXPECT_EQ(Drawn([&](Drawing& d) { sp.Draw(d, 20); }),
+            placed + "Begin1; " + vertices("011223304556677404152637") +
+                "Vertex 10 0 0; Vertex -10 0 0; Vertex 0 -10 0; Vertex 10 0 0; Vertex 0 10 0; "
+                "Vertex 10 0 0; End; Pop; ");
+  // The room checks' solid cube: its six faces.
+  EXPECT_EQ(Drawn([&](Drawing& d) { sp.DrawSolid(d, 20); }),
+            placed + "Begin3; " + vertices("012345670154326703741265") + "End; Pop; ");
 }
 
 }  // namespace

@@ -10,7 +10,7 @@
 #include "map_gl/gl_drawing.h"
 #include "map_gl/offscreen_gl.h"
 #include "map_gl/wall_cells.h"
-#include "map_test_util.h"
+#include "support/bsp_builder.h"
 #include "support/spawn_plan_check.h"
 
 namespace tarnwick::test {
@@ -20,49 +20,35 @@ using Marks = std::vector<uint32_t>;
 const std::string kTurned =
     Block({{"classname", "info_player_start"}, {"angle", "30"}, {"origin", "0 0 0"}});
 
-// Rooms, each a box from its `min` to its `max` seen from inside.
-Bytes Rooms(const std::vector<std::pair<V3, V3>>& boxes, const std::string& entities) {
+// Rooms, each a box from its `min` to its `max` seen from inside, and the faces `more` adds.
+Bytes Rooms(const std::vector<std::pair<V3, V3>>& boxes, const std::string& entities,
+            void (*more)(BspBuilder&) = nullptr) {
   BspBuilder b;
   for (const auto& [min, max] : boxes) b.AddBox(min, max, true);
+  if (more) more(b);
   b.AddModel();
   b.SetEntities(kWorld + entities);
   return b.Build();
 }
 
-// A room from -`half` to `half` around the origin, floor at z = 0, and a second room behind its
-// x = `half` wall.
+// A room from -`half` to `half`, floor at z = 0, and a second room behind its x = `half` wall.
 Bytes TwoRooms(float half, const std::string& entities) {
   return Rooms({{{-half, -half, 0}, {half, half, 128}}, {{half + 16, -half, 0}, {400, half, 128}}},
                entities);
 }
 
-// A room over a drop of 512 units, with a ledge 128 units deep along its x = -256 wall, its top
-// at z = 0. In the drop, the underside of a beam 20 below the ledge's top, and two narrow floors
-// 36 and 40 below it.
-Bytes Ledge(const std::string& entities) {
-  BspBuilder b;
-  b.AddBox({-256, -64, -512}, {256, 64, 192}, true);
+// Over a drop: a ledge with its top at z = 0, a beam's underside at -20, floors at -36 and -40.
+void Ledge(BspBuilder& b) {
   b.AddBox({-256, -64, -512}, {-128, 64, 0}, false);
   b.AddRect({-64, -64, -20}, {-32, 64, -20}, {0, 0, -1});
   b.AddRect({32, -64, -36}, {64, 64, -36}, {0, 0, 1});
   b.AddRect({128, -64, -40}, {160, 64, -40}, {0, 0, 1});
-  b.AddModel();
-  b.SetEntities(kWorld + entities);
-  return b.Build();
-}
-
-std::string Places(const std::vector<SpawnPoint>& spawn_points) {
-  std::string places;
-  for (const SpawnPoint& sp : spawn_points)
-    places += std::to_string(int(sp.origin[0])) + " " + std::to_string(int(sp.origin[1])) + ", ";
-  return places;
 }
 
 class RoomCheck : public ::testing::Test {
  protected:
-  // The marks of the map's spawn points, type by type, after a check with cube side `size`
-  // against the map's filled faces passed as list 'a' or 'b', against its walls (the filled faces
-  // and the solid brush entities) as two whole lists 'w' or as wall cells 'c', or against none.
+  // The spawn points' marks after a check with cube side `size` against the filled faces passed as
+  // list 'a' or 'b', the walls as two whole lists 'w' or as wall cells 'c', or nothing.
   Marks Check(BSPFile& map, float size, char list = ' ') {
     const GLuint polys = glGenLists(2);
     GLDrawing drawing;
@@ -85,11 +71,9 @@ class RoomCheck : public ::testing::Test {
       for (const SpawnPoint& sp : type) marks.push_back(sp.blocked);
     return marks;
   }
-
   BSPFile Room(const std::string& entities) {
     return BSPFile(RoomBuilder(kWorld + entities).Build(), config);
   }
-
   OffscreenGL gl;
   Config config = TestConfig();
 };
@@ -101,8 +85,7 @@ TEST_F(RoomCheck, SpawnPointsAndWallsBlockWithinTheCube) {
            Spawn("info_player_deathmatch", "50 0 64"));
   EXPECT_EQ(Check(map, 90), (Marks{1, 0, 1}));
   EXPECT_EQ(Check(map, 40), (Marks{0, 0, 0}));
-  // The camera's check counts the spawn points of every type, and no walls: the wall at y = 256
-  // lies 26 from the second spot.
+  // The camera's check counts spawn points of every type, no walls: y = 256 is 26 from the second.
   SpawnPoint camera;
   for (const auto& [y, blocked] : {std::pair{0.f, 1u}, {230.f, 0u}}) {
     camera.origin = {100, y, 64};
@@ -110,8 +93,8 @@ TEST_F(RoomCheck, SpawnPointsAndWallsBlockWithinTheCube) {
     map.CheckSpawnPoint(pass, camera, 90);
     EXPECT_EQ(camera.blocked, blocked);
   }
-  // The wall at y = 256 is 56 from a lone spawn point; the floor and ceiling are 96 away. Walls
-  // count only through the lists passed.
+  // The wall at y = 256 is 56 away, floor and ceiling 96; walls count only through the lists
+  // passed.
   BSPFile lone = Room(Spawn("info_player_start", "0 200 96"));
   EXPECT_EQ(Check(lone, 120), Marks{0});
   EXPECT_EQ(Check(lone, 120, 'a'), Marks{1});
@@ -119,22 +102,16 @@ TEST_F(RoomCheck, SpawnPointsAndWallsBlockWithinTheCube) {
 }
 
 TEST_F(RoomCheck, TestVolumeIsTheDrawnCubeAtEveryYaw) {
-  // A spawn point turned by 30 degrees with a cube of side 90 (h = 45). Its drawn cube reaches
-  // the map direction 75 degrees out to 63.6 (a corner); the cube turned the other way reaches
-  // -75 degrees instead. A small obstacle 60 out at either angle lies in exactly one of them.
+  // A spawn point turned by 30 degrees with a cube of side 90 reaches 75 degrees out to 63.6 (a
+  // corner), a cube turned the other way -75 degrees. A small box 60 out lies in exactly one.
   const double r = 60, a = 75 * std::numbers::pi / 180;
   const float x = float(r * std::cos(a)), y = float(r * std::sin(a));
   for (const auto& [side, blocked] : {std::pair{1.f, 1u}, {-1.f, 0u}}) {
     SCOPED_TRACE(side);
     const float oy = side * y;
-    BspBuilder b;
-    b.AddFace({{x - 0.5f, oy - 0.5f, 0}, {x, oy + 0.5f, 0}, {x + 0.5f, oy - 0.5f, 0}});
-    b.AddModel();
-    b.SetEntities(kWorld + kTurned);
-    BSPFile map(b.Build(), config);
+    BSPFile map(Rooms({{{x - 0.5f, oy - 0.5f, 0}, {x + 0.5f, oy + 0.5f, 1}}}, kTurned), config);
     EXPECT_EQ(Check(map, 90, 'a'), Marks{blocked});
-    // Turned and unturned spawn points see each other alike: the cube of side 90 from
-    // (15, 60) to (105, 150) holds the turned cube's corner, and no point of the mirrored one.
+    // Turned and unturned see each other alike: (15, 60)-(105, 150) holds the turned cube's corner.
     BSPFile two =
         Room(kTurned + Spawn("info_player_start", "60 " + std::to_string(side * 105) + " 0"));
     EXPECT_EQ(Check(two, 90), (Marks{blocked, blocked}));
@@ -142,10 +119,9 @@ TEST_F(RoomCheck, TestVolumeIsTheDrawnCubeAtEveryYaw) {
 }
 
 TEST_F(RoomCheck, WallCellsGiveTheAnswersOfTheWholeLists) {
-  // A hall over several cells, with world pillars, a solid door, a brush of no group moved by its
-  // origin and an illusionary brush, some across the cells' borders. Spawn points stand all over
-  // it, of every type and of yaws that are not all multiples of 45: inside brushes, touching
-  // walls, free.
+  // A hall over several cells: world pillars, a solid door, a moved brush of no group and an
+  // illusionary brush, some across the cells' borders. Spawn points of every type and of yaws
+  // not all multiples of 45 stand all over it: inside brushes, touching walls, free.
   BspBuilder b;
   b.AddBox({-1200, -300, 0}, {1200, 300, 256}, true);
   b.AddBox({-700, -100, 0}, {-660, 100, 256}, false);
@@ -196,14 +172,14 @@ TEST_F(RoomCheck, PlannerFillsOnlyPlacesThatKeepEveryRule) {
            Block({{"classname", "info_player_start"}, {"origin", "64 40 36"}, {"angle", "20"}}))
            .Build(),
        0, 8, 0, "80 -24, 128 56, 48 104, 144 -8, -16 88, 112 120, 32 -88, "},
-      // The start's cube leaves room only along the walls; nearest first, then row by row. The
-      // second room lies within reach, behind the wall.
+      // Room only along the walls; nearest first, then row by row; the second room is not reached.
       {"a small room", TwoRooms(100, start), 0, 10, 1,
        "0 -80, -80 0, 80 0, 0 80, -80 -80, 80 -80, -80 80, 80 80, "},
       // The places beside the start's cube lie 6 units into the walls.
       {"a room too small", TwoRooms(90, start), 0, 4, 3, ""},
-      {"a ledge over a drop", Ledge(Spawn("info_player_start", "-208 0 36")), 0, 4, 1,
-       "-128 0, 32 0, "},
+      {"a ledge over a drop",
+       Rooms({{{-256, -64, -512}, {256, 64, 192}}}, Spawn("info_player_start", "-208 0 36"), Ledge),
+       0, 4, 1, "-128 0, 32 0, "},
       // A place every 80 units along the corridor, up to 1024 from the start.
       {"a long corridor", Rooms({{{-16, -16, 0}, {2000, 16, 128}}}, start), 0, 20, 7,
        "80 0, 160 0, 240 0, 320 0, 400 0, 480 0, 560 0, 640 0, 720 0, 800 0, 880 0, 960 0, "},
@@ -215,12 +191,14 @@ TEST_F(RoomCheck, PlannerFillsOnlyPlacesThatKeepEveryRule) {
     BSPFile map(c.file, config);
     const int32_t had = map.GetSpawnPointCount(c.type);
     const SpawnPlan plan = PlanSpawnPoints(map, c.type, c.count);
-    EXPECT_EQ(Places(plan.spawn_points), c.places);
-    EXPECT_EQ(plan.missing, c.missing);
+    std::string places;
     for (const SpawnPoint& sp : plan.spawn_points) {
+      places += std::to_string(int(sp.origin[0])) + " " + std::to_string(int(sp.origin[1])) + ", ";
       EXPECT_EQ(sp.angles, map.GetSpawnPoint(c.type, 0)->angles);
       map.AddSpawnPoint(c.type, sp);
     }
+    EXPECT_EQ(places, c.places);
+    EXPECT_EQ(plan.missing, c.missing);
     EXPECT_EQ(CheckPlannedSpawnPoints(map, c.type, had, kDefaultSpawnSpacing), "");
   }
 }

@@ -1,7 +1,6 @@
 #include "support/bsp_builder.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <fstream>
 #include <map>
@@ -31,23 +30,6 @@ int IndexIn(std::vector<T>& list, const T& item) {
 }
 
 }  // namespace
-
-ByteWriter& ByteWriter::I32(int32_t value) {
-  bytes.resize(bytes.size() + 4);
-  WriteI32(&bytes[bytes.size() - 4], value);
-  return *this;
-}
-ByteWriter& ByteWriter::U16(uint16_t value) {
-  bytes.insert(bytes.end(), {uint8_t(value), uint8_t(value >> 8)});
-  return *this;
-}
-ByteWriter& ByteWriter::F32(float value) {
-  return I32(std::bit_cast<int32_t>(value));
-}
-ByteWriter& ByteWriter::Text(const std::string& text, size_t width) {
-  for (size_t i = 0; i < width; ++i) bytes.push_back(i < text.size() ? uint8_t(text[i]) : 0);
-  return *this;
-}
 
 void BspBuilder::AddFace(const std::vector<V3>& corners) {
   // Clockwise seen from the front: the winding's right-hand normal points away from the front.
@@ -138,7 +120,6 @@ Bytes BspBuilder::Build() const {
     lumps[LUMP_MODELS].Text("", 32).I32(first).I32(count);  // origin, head nodes, leafs: zero
   }
   for (const auto& [lump, bytes] : raw_) lumps.at(lump).bytes = bytes;
-
   std::vector<int> order = order_;
   for (int k = 0; k < LUMP_COUNT; ++k)
     if (std::find(order.begin(), order.end(), k) == order.end()) order.push_back(k);
@@ -169,20 +150,6 @@ Bytes TextureLump(const std::vector<std::string>& names) {
   return lump.bytes;
 }
 
-int32_t GetI32(const Bytes& file, size_t at) {
-  return ReadI32(&file.at(at + 3) - 3);
-}
-void SetI32(Bytes& file, size_t at, int32_t value) {
-  WriteI32(&file.at(at + 3) - 3, value);
-}
-LumpPlace GetLump(const Bytes& file, int lump) {
-  return {GetI32(file, 4 + 8 * lump), GetI32(file, 8 + 8 * lump)};
-}
-void SetLumpHeader(Bytes& file, int lump, int32_t offset, int32_t size) {
-  SetI32(file, 4 + 8 * lump, offset);
-  SetI32(file, 8 + 8 * lump, size);
-}
-
 BspBuilder RoomBuilder(const std::string& entities) {
   BspBuilder map;
   map.AddBox({-256, -256, 0}, {256, 256, 192}, true);
@@ -193,6 +160,21 @@ BspBuilder RoomBuilder(const std::string& entities) {
   map.AddModel();
   map.SetEntities(entities);
   return map;
+}
+
+Config TestConfig() {
+  Config config;
+  config.spawn_point_entity = {"info_player_start", "info_player_deathmatch", "info_player_coop"};
+  config.spawn_point_displayname = {"Start", "Deathmatch", "Coop"};
+  config.entitys = {{{"func_door", "func_wall"}, {255, 128, 0, 160}, true},
+                    {{"func_illusionary"}, {}, false}};
+  return config;
+}
+
+std::vector<std::string> TextsOf(const BSPFile& map) {
+  std::vector<std::string> texts;
+  for (const Entity& e : map.entities) texts.push_back(e.text);
+  return texts;
 }
 
 Bytes ReadFileBytes(const std::string& path) {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "base/bytes.h"
+#include "base/error.h"
 #include "map/bsp_file.h"
 
 namespace tarnwick::test {
@@ -17,10 +19,17 @@ struct V3 {
 
 // Little-endian records for raw lumps.
 struct ByteWriter {
-  ByteWriter& I32(int32_t value);
-  ByteWriter& U16(uint16_t value);
-  ByteWriter& F32(float value);
-  ByteWriter& Text(const std::string& text, size_t width);  // zero-padded or cut to `width`
+  ByteWriter& I32(int32_t value) { return Word(uint32_t(value), 4); }
+  ByteWriter& U16(uint16_t value) { return Word(value, 2); }
+  ByteWriter& F32(float value) { return I32(std::bit_cast<int32_t>(value)); }
+  ByteWriter& Text(const std::string& text, size_t width) {  // zero-padded or cut to `width`
+    for (size_t i = 0; i < width; ++i) bytes.push_back(i < text.size() ? uint8_t(text[i]) : 0);
+    return *this;
+  }
+  ByteWriter& Word(uint32_t value, int size) {
+    for (int b = 0; b < size; ++b) bytes.push_back(uint8_t(value >> 8 * b));
+    return *this;
+  }
   Bytes bytes;
 };
 
@@ -62,21 +71,45 @@ class BspBuilder {
 
 // One entity block: "{", a line "key" "value" per pair, "}", and a line feed.
 std::string Block(const std::vector<std::pair<std::string, std::string>>& pairs);
+inline const std::string kWorld = Block({{"classname", "worldspawn"}});
+inline std::string Spawn(const std::string& class_name, const std::string& origin) {
+  return Block({{"classname", class_name}, {"origin", origin}});
+}
 
 // A texture lump: one 40-byte header per name, width and height 64, mip levels in a WAD.
 Bytes TextureLump(const std::vector<std::string>& names);
 
-// Reading and damaging a built file.
-int32_t GetI32(const Bytes& file, size_t at);
-void SetI32(Bytes& file, size_t at, int32_t value);
-struct LumpPlace {
-  int32_t offset = 0, size = 0;
-};
-LumpPlace GetLump(const Bytes& file, int lump);
-void SetLumpHeader(Bytes& file, int lump, int32_t offset, int32_t size);
+// Reading and damaging a built file; a lump's place is its offset and size.
+inline int32_t GetI32(const Bytes& file, size_t at) {
+  return ReadI32(&file.at(at + 3) - 3);
+}
+inline void SetI32(Bytes& file, size_t at, int32_t value) {
+  WriteI32(&file.at(at + 3) - 3, value);
+}
+inline std::pair<int32_t, int32_t> GetLump(const Bytes& file, int lump) {
+  return {GetI32(file, 4 + 8 * lump), GetI32(file, 8 + 8 * lump)};
+}
+inline void SetLumpHeader(Bytes& file, int lump, int32_t offset, int32_t size) {
+  SetI32(file, 4 + 8 * lump, offset);
+  SetI32(file, 8 + 8 * lump, size);
+}
 
 // A room (model 0, six inward faces) and two brush boxes (models 1 and 2), with `entities`.
 BspBuilder RoomBuilder(const std::string& entities);
+// Three spawn-point types; doors and walls are a solid group, illusionary brushes a non-solid one.
+Config TestConfig();
+std::vector<std::string> TextsOf(const BSPFile& map);
+
+// The message of the Error that `action` raises, or "" when it raises none.
+template <class Action>
+std::string ErrorOf(Action&& action) {
+  try {
+    action();
+  } catch (const Error& e) {
+    return e.what();
+  }
+  return "";
+}
 
 // Each raises std::runtime_error when the file cannot be read or written.
 Bytes ReadFileBytes(const std::string& path);

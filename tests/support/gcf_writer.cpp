@@ -40,7 +40,6 @@ GcfLayout GcfWriter::Plan(Bytes& head, std::vector<Piece>& pieces) const {
   }
   uint64_t names_size = 0;
   for (const Item& item : items_) names_size += item.name.size() + 1;
-
   // Sections in file order: file header, block entry header, block entries, fragmentation map
   // header and map, block entry map header and map, directory header, directory entries, names;
   // then the directory map (left zero: two words and one per item), the data block header and
@@ -56,7 +55,6 @@ GcfLayout GcfWriter::Plan(Bytes& head, std::vector<Piece>& pieces) const {
   layout.file_size = layout.first_block_offset + uint64_t(n) * bs;
   layout.first_entry.assign(m, n);
   layout.blocks.resize(m);
-
   head.assign(layout.first_block_offset, 0);
   pieces.emplace_back(0, head);
   // Little-endian words from file offset `at`, followed by their sum when `sum` is set.
@@ -83,7 +81,6 @@ GcfLayout GcfWriter::Plan(Bytes& head, std::vector<Piece>& pieces) const {
     }
     if (!e.second) layout.first_entry[e.item] = entry[k];
   }
-
   // The directory: each item's name, size (files only), file id, flags and parent.
   put(layout.directory_entries - 44, {m});  // the directory header's item count
   for (uint32_t i = 0, name_at = 0; i < m; name_at += uint32_t(items_[i++].name.size()) + 1) {

@@ -1,5 +1,5 @@
-// Each rule is one selection pass whose view volume is the box the rule keeps clear (or needs a
-// floor in), with the walls drawn as the wall check draws them.
+// Each rule is one selection pass whose view volume is the box the rule keeps clear or needs a
+// floor in.
 #include "support/spawn_plan_check.h"
 
 #include <GL/gl.h>
@@ -15,21 +15,18 @@
 namespace tarnwick::test {
 namespace {
 
-// The volumes keep this far inside a box the rules keep clear, and reach this far beyond both ends
-// of the slab where a floor must be: a face that exactly touches the player's box is allowed, and
-// a floor exactly at either end counts; neither may turn out otherwise by rounding.
+// The volumes keep this far inside a box kept clear, and reach this far beyond the floor's slab:
+// a face touching the player's box is allowed and a floor at either end counts, whatever rounding.
 constexpr float kMargin = 1.0f / 64;
 
-// Forwards to OpenGL only the polygons that look up; the wall lists hold nothing but polygons.
-// Which way a face looks follows from its winding here (its corners run clockwise seen from the
-// side it looks to), not from its plane as in the planner.
+// Forwards to OpenGL only the polygons that look up, told by their winding (clockwise seen from
+// the side they look to) rather than by their plane as in the planner.
 class UpwardFaces : public GLDrawing {
  public:
   void Begin(Primitive) override { corners_.clear(); }
   void Vertex(float x, float y, float z) override { corners_.push_back({x, y, z}); }
   void End() override {
-    // Newell's normal of the winding points away from the side the face looks to.
-    std::array<double, 3> n{};
+    std::array<double, 3> n{};  // Newell's normal: away from the side the face looks to
     for (size_t k = 0; k < corners_.size(); ++k) {
       const auto& a = corners_[k];
       const auto& b = corners_[(k + 1) % corners_.size()];
@@ -47,14 +44,15 @@ class UpwardFaces : public GLDrawing {
   std::vector<std::array<float, 3>> corners_;
 };
 
-GLuint Compile(BSPFile& map, GLDrawing&& drawing, bool solid) {
-  const GLuint list = glGenLists(1);
-  CompileList(list, [&] { solid ? map.DrawEntFaces(drawing, true) : map.DrawPolys(drawing); });
-  return list;
+// The filled world and the solid brush entities, as two display lists.
+std::array<GLuint, 2> Compile(BSPFile& map, GLDrawing&& drawing) {
+  const GLuint lists = glGenLists(2);
+  CompileList(lists, [&] { map.DrawPolys(drawing); });
+  CompileList(lists + 1, [&] { map.DrawEntFaces(drawing, true); });
+  return {lists, lists + 1};
 }
 
-// Whether anything `lists` draw comes into the box of half sizes `half` around the map point
-// `centre`, turned by `degrees` about the vertical as the spacing check turns a cube.
+// Whether `lists` draw into the box of half sizes `half` around `centre`, turned by `degrees`.
 bool Hits(const std::array<GLuint, 2>& lists, std::array<float, 3> centre, float degrees,
           std::array<float, 3> half) {
   static std::array<GLuint, 64> buffer;
@@ -78,10 +76,7 @@ bool Hits(const std::array<GLuint, 2>& lists, std::array<float, 3> centre, float
 
 std::string CheckPlannedSpawnPoints(BSPFile& map, int32_t type, int32_t first_new, float spacing) {
   glDisable(GL_CULL_FACE);
-  const std::array<GLuint, 2> walls = {Compile(map, GLDrawing(), false),
-                                       Compile(map, GLDrawing(), true)};
-  const std::array<GLuint, 2> floors = {Compile(map, UpwardFaces(), false),
-                                        Compile(map, UpwardFaces(), true)};
+  const auto walls = Compile(map, GLDrawing()), floors = Compile(map, UpwardFaces());
   GLSelection pass;
   map.WallCheck(pass, spacing, 0, 0);
   std::string failures;
@@ -109,7 +104,8 @@ std::string CheckPlannedSpawnPoints(BSPFile& map, int32_t type, int32_t first_ne
     }
     if (!reached) fail("not reachable");
   }
-  for (const GLuint list : {walls[0], walls[1], floors[0], floors[1]}) glDeleteLists(list, 1);
+  glDeleteLists(walls[0], 2);
+  glDeleteLists(floors[0], 2);
   return failures;
 }
 
