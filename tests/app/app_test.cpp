@@ -246,9 +246,9 @@ class View : public ::testing::Test {
 using Editors = View;
 
 TEST_F(View, TheCommandLinesMapOpensAndItsPathIsKeptWhole) {
-  EXPECT_TRUE(Frame(Start("\"" + Path("gone.bsp") + "\"")).IsBlack());  // and nothing is said
+  EXPECT_TRUE(Frame(Start('"' + Path("gone.bsp") + '"')).IsBlack());  // and nothing is said
   const std::string path = Write("my maps/two words.bsp", RoomMap());
-  TForm1& form = Start("\"" + fs::relative(path).string() + "\" -console");
+  TForm1& form = Start('"' + fs::relative(path).string() + "\" -console");
   EXPECT_EQ(form.last_map_path, fs::weakly_canonical(path).string());
   EXPECT_FALSE(Frame(form).IsBlack());
   fs::remove(dir_ / "Config.cfg");
