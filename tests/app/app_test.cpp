@@ -221,11 +221,7 @@ class View : public ::testing::Test {
   bool Holds(int index, const std::string& part) const {
     return Texts().at(index).find(part) != std::string::npos;
   }
-  Lines Texts() const {  // every entity's text, in the map's order
-    Lines texts;
-    for (const Entity& e : form_->bsp_file->entities) texts.push_back(e.text);
-    return texts;
-  }
+  Lines Texts() const { return TextsOf(*form_->bsp_file); }
   template <class List>
   static Lines Items(const List* list) {
     Lines items;
@@ -496,21 +492,12 @@ TEST_F(Editors, TheEntityEditorEditsTheFoundEntityBesideItsClassDefinition) {
                    "Error: TForm1::Button1Click (entity index < 0)"}));
 }
 
-TEST_F(Editors, ThePointEditorEditsAndDeletesAndLeavesNoStalePointsToDraw) {
+// Neither a new map nor deletions in the entity editor leave points of the old list to draw.
+TEST_F(Editors, ThePointEditorLeavesNoStalePointsToDraw) {
   TForm1& form = StartWith(RoomMap());
   ShowTab(1);
-  PickEntityType(3);  // the lights, numbered by their place in the map
-  EXPECT_EQ(Items(form.EntityListBox), (Lines{"09 (-100,250,100)", "10 (100,250,100)"}));
-  PickEntity(1);
-  form.SPosZEdit->SetText("120");
-  form.SPAngleEditY->SetText("90");
-  EXPECT_TRUE(Holds(9, "\"origin\" \"100 250 120\"\n\"angle\" \"90\""));
-  PickEntity(0);
-  form.DeleteEntityClick();
-  EXPECT_EQ(Items(form.EntityListBox), Lines{"09 (100,250,120)"});
-  // Neither a new map nor deletions in the entity editor leave points of the old list to draw.
+  PickEntityType(3);
   Load(Write("world.bsp", RoomWith(Block({{"classname", "light"}, {"origin", "8 16 32"}}))));
-  EXPECT_EQ(TakeMessages(), Lines{"Unsaved Changes: Save changes to test.bsp?"});
   EXPECT_EQ(Items(form.EntityListBox), Lines{"02 (8,16,32)"});
   ShowTab(2);
   Search("light", 3);
@@ -579,11 +566,13 @@ TEST_F(Editors, EveryEditUndoesToTheLoadedMapAndRedoesToTheEditedOne) {
   EXPECT_TRUE(
       Holds(kRoomEntities - 1, "\"angles\" \"0 135 0\"\n\"classname\" \"info_player_start\""));
   ShowTab(1);  // the point editor moves a light and deletes the other
-  PickEntityType(3);
+  PickEntityType(3);  // the lights, numbered by their place in the map
+  EXPECT_EQ(Items(form.EntityListBox), (Lines{"08 (-100,250,100)", "09 (100,250,100)"}));
   PickEntity(1);
   form.SPosZEdit->SetText("120");
   PickEntity(0);
   form.DeleteEntityClick();
+  EXPECT_EQ(Items(form.EntityListBox), Lines{"08 (100,250,120)"});
   ShowTab(2);  // the entity editor adds, deletes, applies a text and imports
   form.Button2Click();
   Search("func_door", 3);

@@ -85,14 +85,6 @@ TEST_F(RoomCheck, SpawnPointsAndWallsBlockWithinTheCube) {
            Spawn("info_player_deathmatch", "50 0 64"));
   EXPECT_EQ(Check(map, 90), (Marks{1, 0, 1}));
   EXPECT_EQ(Check(map, 40), (Marks{0, 0, 0}));
-  // The camera's check counts spawn points of every type, no walls: y = 256 is 26 from the second.
-  SpawnPoint camera;
-  for (const auto& [y, blocked] : {std::pair{0.f, 1u}, {230.f, 0u}}) {
-    camera.origin = {100, y, 64};
-    GLSelection pass;
-    map.CheckSpawnPoint(pass, camera, 90);
-    EXPECT_EQ(camera.blocked, blocked);
-  }
   // The wall at y = 256 is 56 away, floor and ceiling 96; walls count only through the lists
   // passed.
   BSPFile lone = Room(Spawn("info_player_start", "0 200 96"));
