@@ -106,14 +106,6 @@ TEST(ConfigErrors, EachFieldHasItsMessageAndLine) {
   }
 }
 
-TEST(ConfigState, KeepsWhatWasStoredBeforeTheFailingField) {
-  Config config;
-  EXPECT_THROW(config.Read("3\n3\ninfo_a\nA\ninfo_b\n"), Error);
-  EXPECT_EQ(Dump(config), "info_a=A;info_b=;=;");  // the two tables stay parallel
-  EXPECT_THROW(config.Read("3\n0\n1\n5,6,7,8\nFalse\n"), Error);
-  EXPECT_EQ(Dump(config), "|5,6,7,8,true:");  // the colour is stored before the colision fails
-}
-
 TEST(SettingsFile, HoldsNumbersLittleEndianThenTwoZeroEndedPaths) {
   const std::string path = ::testing::TempDir() + "tarnwick_settings.twk";
   const Settings sample{{-1, INT32_MIN, INT32_MAX, 7, 0x12345678}, 21, "/m\xe9.bsp", "C:\\e.fgd"};
