@@ -129,7 +129,7 @@ TEST(MapLoad, EntityLumpMessages) {
   }
 }
 
-TEST(Entity, KeysAreReadFromTheTextAsKept) {
+TEST(Entity, KeysAreReadFromTheTextAndWrittenBackOnlyWhereTheyChanged) {
   // Carriage returns go, also inside values; braces inside quotes do not count.
   const std::string braces = Classed("\"message\" \"a } and a { here\"\n");
   const std::string crs = "{\r\n\"classname\" \"a\rb\"\r\n\"origin\" \"1\r2 3 4\"\r\n}\r\n";
@@ -144,9 +144,7 @@ TEST(Entity, KeysAreReadFromTheTextAsKept) {
   EXPECT_EQ(e.angles, (Floats{0, 5, 90}));  // pitch, roll, yaw
   EXPECT_EQ(Parse(Classed("\"model\" \"*12\"\n")).model, 12);
   EXPECT_FALSE(Parse(Classed("\"model\" \"sprites/glow.spr\"\n")).has_model);
-}
-
-TEST(Entity, WriteBackReplacesOnlyTheValuesThatChanged) {
+  // Write-back replaces only the values that changed.
   const std::pair<std::string, std::string> cases[] = {
       // Indentation, order and keys that merely contain or name "origin" stay.
       {"{\n\"classname\" \"a\"\n\t\"origin\" \"1 2 3\"\n\"target\" \"origin\"\n \t \"angles\" "
@@ -165,12 +163,12 @@ TEST(Entity, WriteBackReplacesOnlyTheValuesThatChanged) {
        "{\"classname\" \"a\"\n\"origin\" \"136.3 -200.25 0\" \"\n}\"\n}"},
   };
   for (const auto& [before, after] : cases) {
-    Entity e = Parse(before);
-    e.origin = {136.3f, -200.25f, -0.0f};  // a fraction as written, never "-0"
-    e.angles = {15, 0, 270};
-    e.angle = -22.5f;
-    e.WriteBack();
-    EXPECT_EQ(e.text, after.empty() ? before : after);
+    Entity written = Parse(before);
+    written.origin = {136.3f, -200.25f, -0.0f};  // a fraction as written, never "-0"
+    written.angles = {15, 0, 270};
+    written.angle = -22.5f;
+    written.WriteBack();
+    EXPECT_EQ(written.text, after.empty() ? before : after);
   }
 }
 
