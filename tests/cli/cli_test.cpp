@@ -13,10 +13,6 @@
 namespace tarnwick::test {
 namespace {
 
-std::string Start(const std::string& origin) {
-  return Block({{"classname", "info_player_start"}, {"origin", origin}});
-}
-
 class Cli : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -33,8 +29,7 @@ class Cli : public ::testing::Test {
             {}};
   }
   void Map(const std::string& name, const std::string& entities) const {  // the world first
-    WriteFileBytes(dir_ + name,
-                   RoomBuilder(Block({{"classname", "worldspawn"}}) + entities).Build());
+    WriteFileBytes(dir_ + name, RoomBuilder(kWorld + entities).Build());
   }
   // "exit code|stdout|stderr" of tarnwick-cli with `args`. A sanitized build keeps quiet about the
   // GL driver's suppressed leaks.
@@ -51,7 +46,9 @@ class Cli : public ::testing::Test {
 };
 
 TEST_F(Cli, MapCommandsShowSaveExportAndCheckAMap) {
-  Map("room.bsp", Start("0 0 64") + Start("50 0 64"));
+  const std::string spawns =
+      Spawn("info_player_start", "0 0 64") + Spawn("info_player_start", "50 0 64");
+  Map("room.bsp", spawns);
   // The entity lump holds 29 + 54 + 55 bytes; 16 planes of 20 bytes follow it.
   const std::string info = Run("info room.bsp --config t.cfg");
   EXPECT_TRUE(info.starts_with("0|file size 1859\nversion 30\n 0 LUMP_ENTITIES     offset        "
@@ -61,8 +58,7 @@ TEST_F(Cli, MapCommandsShowSaveExportAndCheckAMap) {
                              "leafs 0\nmodels 3\nlighting bytes 0\ntexinfos 0\ntextures 0\n"
                              "planes 16\nentities 3\n|"))
       << info;
-  EXPECT_EQ(Run("entities room.bsp --config t.cfg"),
-            "0|" + Block({{"classname", "worldspawn"}}) + Start("0 0 64") + Start("50 0 64") + "|");
+  EXPECT_EQ(Run("entities room.bsp --config t.cfg"), "0|" + kWorld + spawns + "|");
   EXPECT_EQ(Run("spawns room.bsp --config t.cfg"), "0|Start\n01 0 0 64 0\n02 50 0 64 0\nDm\n|");
   // Export writes a save's side file, which imports back to the same map.
   for (const std::string args : {"resave room.bsp resaved.bsp", "export room.bsp out.ent",
@@ -77,7 +73,7 @@ TEST_F(Cli, MapCommandsShowSaveExportAndCheckAMap) {
             "3|Start 01 0 0 64 blocked\nStart 02 50 0 64 blocked\n|");
   EXPECT_EQ(Run("check room.bsp --config t.cfg --size 40"),
             "0|Start 01 0 0 64 free\nStart 02 50 0 64 free\n|");
-  Map("lone.bsp", Start("0 200 96"));
+  Map("lone.bsp", Spawn("info_player_start", "0 200 96"));
   EXPECT_EQ(Run("check lone.bsp --config t.cfg --size 120"), "0|Start 01 0 200 96 free\n|");
   EXPECT_EQ(Run("check lone.bsp --config t.cfg --size 120 --walls"),
             "3|Start 01 0 200 96 blocked\n|");
