@@ -60,7 +60,6 @@ TEST(FGDFile, ListsFindsAndShowsDefinitionsInFileOrder) {
   EXPECT_EQ(file.ShowEntity(0), (Lines{"@A = one", "[", "", " k \"x\r\"\r", "]"}));
   EXPECT_EQ(file.ShowEntity(1), (Lines{"@A = two [ ]"}));
   EXPECT_EQ(file.ShowEntity(-1), (Lines{"Could Not Find Entity Index < 0"}));
-  EXPECT_EQ(file.ShowEntity(3), (Lines{"Could Not Find Entity Index >= entity_count"}));
   const FGDEntity kept = read("@A = one [ k ]\n").entitys.at(0);
   EXPECT_EQ(kept.text, "@A = one [ k ]");  // after its file has gone
   EXPECT_EQ(read("// only a comment\n@include \"base.fgd\"\n").ListEntitys(),

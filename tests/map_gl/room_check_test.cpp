@@ -69,9 +69,6 @@ class RoomCheck : public ::testing::Test {
       for (const SpawnPoint& sp : type) marks.push_back(sp.blocked);
     return marks;
   }
-  BSPFile Room(const std::string& entities) {
-    return BSPFile(RoomBuilder(kWorld + entities).Build(), config);
-  }
   OffscreenGL gl;
   Config config = TestConfig();
 };
@@ -87,8 +84,8 @@ TEST_F(RoomCheck, TestVolumeIsTheDrawnCubeAtEveryYaw) {
     BSPFile map(Rooms({{{x - 0.5f, oy - 0.5f, 0}, {x + 0.5f, oy + 0.5f, 1}}}, kTurned), config);
     EXPECT_EQ(Check(map, 90, 'a'), Marks{blocked});
     // Turned and unturned see each other alike: (15, 60)-(105, 150) holds the turned cube's corner.
-    BSPFile two =
-        Room(kTurned + Spawn("info_player_start", "60 " + std::to_string(side * 105) + " 0"));
+    const std::string other = Spawn("info_player_start", "60 " + std::to_string(side * 105) + " 0");
+    BSPFile two(Rooms({}, kTurned + other), config);
     EXPECT_EQ(Check(two, 90), (Marks{blocked, blocked}));
   }
 }

@@ -1,7 +1,6 @@
 #include "support/bsp_builder.h"
 
 #include <algorithm>
-#include <cmath>
 #include <fstream>
 #include <map>
 #include <stdexcept>
@@ -36,17 +35,10 @@ void BspBuilder::AddFace(const std::vector<V3>& corners) {
   V3 a = corners[0];
   const V3 b = corners[1], c = corners[2];
   const V3 u{b.x - a.x, b.y - a.y, b.z - a.z}, v{c.x - b.x, c.y - b.y, c.z - b.z};
-  V3 looks{u.z * v.y - u.y * v.z, u.x * v.z - u.z * v.x, u.y * v.x - u.x * v.y};
-  const float length = std::sqrt(looks.x * looks.x + looks.y * looks.y + looks.z * looks.z);
-  looks = {looks.x / length, looks.y / length, looks.z / length};
-  FaceDesc face;
-  std::pair<V3, float> plane{looks, looks.x * a.x + looks.y * a.y + looks.z * a.z};
-  if (const int axis = AxisOf(looks); axis >= 0) {
-    plane = {V3{}, At(a, axis)};
-    At(plane.first, axis) = 1;
-    face.side = At(looks, axis) < 0 ? 1 : 0;
-  }
-  face.plane = IndexIn(planes_, plane);
+  V3 looks{u.z * v.y - u.y * v.z, u.x * v.z - u.z * v.x, u.y * v.x - u.x * v.y}, normal;
+  const int axis = AxisOf(looks);
+  At(normal, axis) = 1;
+  FaceDesc face{{}, IndexIn(planes_, {normal, At(a, axis)}), At(looks, axis) < 0 ? 1 : 0};
   for (const V3& corner : corners) face.corners.push_back(IndexIn(vertices_, corner));
   faces_.push_back(face);
 }
@@ -81,12 +73,8 @@ Bytes BspBuilder::Build() const {
   std::vector<ByteWriter> lumps(LUMP_COUNT);
   ByteWriter &planes = lumps[LUMP_PLANES], &edges = lumps[LUMP_EDGES];
   lumps[LUMP_ENTITIES].bytes.assign(entities_.begin(), entities_.end());
-  for (const auto& [n, distance] : planes_) {
-    const V3 size{std::fabs(n.x), std::fabs(n.y), std::fabs(n.z)};
-    const int dominant = size.x >= size.y && size.x >= size.z ? 0 : size.y >= size.z ? 1 : 2;
-    const int axis = AxisOf(n);
-    planes.F32(n.x).F32(n.y).F32(n.z).F32(distance).I32(axis >= 0 ? axis : 3 + dominant);
-  }
+  for (const auto& [n, distance] : planes_)
+    planes.F32(n.x).F32(n.y).F32(n.z).F32(distance).I32(AxisOf(n));
   for (const V3& v : vertices_) lumps[LUMP_VERTEXES].F32(v.x).F32(v.y).F32(v.z);
   // Edge 0 is never used: its surfedge could not be told from its reverse.
   std::map<std::pair<int, int>, int32_t> edge_index;

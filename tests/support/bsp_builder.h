@@ -37,8 +37,8 @@ struct ByteWriter {
 // surfedges as map compilers do: an edge an earlier face has in reverse is a negative surfedge.
 class BspBuilder {
  public:
-  // Corners run clockwise seen from the side the face looks to. An axial face lies on the plane
-  // whose normal is the positive axis.
+  // Corners run clockwise seen from the side the face looks to. Faces are axial: each lies on the
+  // plane whose normal is the positive axis.
   void AddFace(const std::vector<V3>& corners);
   // An axis-aligned rectangle from `min` to `max` that looks along `facing`, an axis direction.
   void AddRect(V3 min, V3 max, V3 facing);
