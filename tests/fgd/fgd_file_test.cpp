@@ -12,7 +12,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-TEST(FGDEntityRead, NamesFollowTheSignsOutsideCommentsAndQuotes) {
+TEST(FGDFile, NamesFollowTheSignsOutsideCommentsAndQuotesAndComeInFileOrder) {
   const std::string door =
       "@S = func_door\n[\n\tf(flags) =\n\t[\n\t\t1 : \"o\" : 0\n\t]\n\ts : \"S\"\n]";
   const struct {
@@ -43,9 +43,6 @@ TEST(FGDEntityRead, NamesFollowTheSignsOutsideCommentsAndQuotes) {
     for (FGDEntity e; e.Read(text, pos);) found.insert(found.end(), {e.name, std::string(e.text)});
     EXPECT_EQ(found, c.found) << c.text;
   }
-}
-
-TEST(FGDFile, ListsFindsAndShowsDefinitionsInFileOrder) {
   const std::string path = ::testing::TempDir() + "fgd_file_test.fgd";
   const auto read = [&](const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;

@@ -64,7 +64,7 @@ struct Sample {
   Bytes bytes;
 };
 
-TEST_F(GcfReader, ListsAndExtractsFirstEntriesOfBspItemsInBlockEntryOrder) {
+TEST_F(GcfReader, ListsAndExtractsTheMapsInBlockEntryOrderAndFailsCleanlyOnDamage) {
   for (const uint32_t seed : {0u, 3u, 7u}) {
     const Sample s(seed);
     ASSERT_NE(Outcome(s.bytes), "closed");
@@ -85,9 +85,7 @@ TEST_F(GcfReader, ListsAndExtractsFirstEntriesOfBspItemsInBlockEntryOrder) {
   EXPECT_TRUE(gcf_.ListMaps().empty());
   EXPECT_EQ(Extract(0), "GCF::ExtractItem (cache not open)");
   EXPECT_EQ(Outcome({}), "closed");  // an empty file cannot be mapped
-}
-
-TEST_F(GcfReader, DamagedCachesFailCleanly) {
+  // Damage fails cleanly.
   const Sample s(5);
   const int32_t entry = s.First(s.de_room);
   const uint64_t entry_at = 76 + 28ull * entry;

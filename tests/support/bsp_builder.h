@@ -79,15 +79,13 @@ inline std::string Spawn(const std::string& class_name, const std::string& origi
 // A texture lump: one 40-byte header per name, width and height 64, mip levels in a WAD.
 Bytes TextureLump(const std::vector<std::string>& names);
 
-// Reading and damaging a built file; a lump's place is its offset and size.
-inline int32_t GetI32(const Bytes& file, size_t at) {
-  return ReadI32(&file.at(at + 3) - 3);
-}
+// Reading and damaging a built file, a word's last byte checked first; a lump's place is its
+// offset and size.
 inline void SetI32(Bytes& file, size_t at, int32_t value) {
   WriteI32(&file.at(at + 3) - 3, value);
 }
 inline std::pair<int32_t, int32_t> GetLump(const Bytes& file, int lump) {
-  return {GetI32(file, 4 + 8 * lump), GetI32(file, 8 + 8 * lump)};
+  return {ReadI32(&file.at(7 + 8 * lump) - 3), ReadI32(&file.at(11 + 8 * lump) - 3)};
 }
 inline void SetLumpHeader(Bytes& file, int lump, int32_t offset, int32_t size) {
   SetI32(file, 4 + 8 * lump, offset);
